@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs every package Vorn needs to build and test on Debian. Safe to run again: it only asks
+# apt for what is missing.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build pkg-config
+    zlib1g-dev libpng-dev
+    libgtest-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -q
+    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,68 @@
+// Reads a PDB coordinate file, plain or gzip-compressed, into a file-shaped record set.
+#pragma once
+
+#include "core/IndexedList.h"
+
+#include <string>
+#include <vector>
+
+// One ATOM or HETATM line. Also the record the PDB writer emits.
+struct PdbRecord {
+    char record[8] = "";   // "ATOM" or "HETATM", upper-cased
+    int serial = 0;
+    char atomName[8] = ""; // at most 7 characters
+    char resName[6] = "";  // at most 5 characters
+    int resSeq = 0;
+    float x = 0, y = 0, z = 0; // Å
+    float occupancy = 1.0f;
+    float tempFactor = 0.0f;
+    int hetero = 0;        // HETATM line or water residue
+    int model = 0;
+    char chain = ' ';
+
+    // Copy the text upper-cased; raise a VornError when it does not fit.
+    void SetRecord(const char* text);
+    void SetAtomName(const char* text);
+    // Also marks water residues (TIP, SPC, HOH, SOL) hetero and clears the flag otherwise.
+    void SetResName(const char* text);
+};
+
+// A CONECT entry: the first atom's serial and the serials bonded to it, in file order.
+// Consecutive CONECT lines naming the same first atom are joined into one entry.
+struct ConectEntry {
+    int owner = 0;
+    IndexedList<int> bonded;
+};
+
+struct PdbMonitor {
+    int kind = 0;
+    int serialA = 0, serialB = 0;
+    int red = 0, green = 0, blue = 0;
+    int indexA = -1, indexB = -1; // record indices of the two atoms
+};
+
+class PdbFile {
+public:
+    // Fills the record set from the file; raises VornError ("Can't open file!",
+    // "Error parsing file!", or a setter's message). Returns true on success.
+    bool Read(const std::string& fileName);
+
+    // Index of the record with this serial number, or -1.
+    int AtomIndexOfSerial(int serial) const;
+
+    // Largest and smallest magnitudes over all records (0 for an empty set).
+    float TempFactorMax() const;
+    float TempFactorMin() const;
+    float OccupancyMax() const;
+    float OccupancyMin() const;
+
+    int bondCount = 0;    // distinct atom pairs named by the CONECT entries
+    int atomCount = 0;
+    int conectCount = 0;
+    int monitorCount = 0;
+    std::vector<PdbRecord> records;
+    std::vector<ConectEntry> conects;
+    std::vector<PdbMonitor> monitors;
+    float boxR[3] = {}, boxA[3] = {}, boxB[3] = {}, boxC[3] = {};
+    bool boxComplete = false;
+};

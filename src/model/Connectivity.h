@@ -1,0 +1,34 @@
+// Decides which atoms of a freshly read file are covalently bonded: from CONECT lists, from
+// interatomic distances on a uniform grid, or both.
+#pragma once
+
+#include <vector>
+
+class PdbFile;
+
+// One atom's bonded list. Owner and values are atom indices (index mode) or serial numbers
+// (serial mode).
+struct BondedEntry {
+    int owner = 0;
+    std::vector<int> bonded;
+};
+
+struct Connectivity {
+    std::vector<BondedEntry> entries;
+    int bondCount = 0;       // bonds found
+    bool serialMode = false; // values are serial numbers, to be mapped to atom indices
+};
+
+// Bond radius (Å) of an atom from the first letter of its name.
+float BondRadius(const char* atomName);
+
+// Bonds from coordinates: one entry per atom, pairs closer than the sum of their bond radii
+// within one model.
+Connectivity BondsFromCoordinates(const PdbFile& pdb, bool serialMode);
+
+// The file's CONECT lists as they stand, in serial mode.
+Connectivity FileConnectivity(const PdbFile& pdb);
+
+// Computed bonds, with the file's CONECT lists taking precedence for the atoms they name.
+// indexModeRequested is the mode the caller prefers; the result says which mode it is in.
+Connectivity MakeConnectivity(const PdbFile& pdb, bool indexModeRequested);

@@ -1,0 +1,101 @@
+// The in-memory molecule: atoms, chains of residues, bonds, monitors and trajectory frames.
+#pragma once
+
+#include "core/IndexedList.h"
+#include "model/Elements.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Display colour of an atom, four bytes (A = 255 is opaque).
+struct Rgba {
+    std::uint8_t r = 255, g = 255, b = 255, a = 255;
+    bool operator==(const Rgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+    bool operator!=(const Rgba& o) const { return !(*this == o); }
+};
+
+struct Atom {
+    std::string name;      // atom name as the reader delivered it
+    float radius = 1.0f;   // display radius, Å
+    float mass = 1.0f;     // atomic mass units
+    float x = 0, y = 0, z = 0; // Å
+    std::string resName;
+    std::int32_t resSeq = 0;
+    float tempFactor = 0;
+    float occupancy = 0;
+    std::int32_t serial = -1;
+    std::int32_t element = kUnknownElement;
+    Rgba color;
+    bool hetero = false;   // HETATM record, water residue, or lone oxygen
+    std::int32_t model = 1;
+    char chain = '\x01';
+};
+
+struct Residue {
+    std::int32_t type = kUnknownResidue;
+    std::int32_t structure = kNotAssigned;
+    std::int32_t number = -1;
+    std::int32_t caIndex = -1;     // atom "CA" ("C3*" for nucleotides)
+    std::int32_t orientIndex = -1; // atom "O" ("C5*" for nucleotides): orients the ribbon plane
+    float profileA = 1.0f, profileB = 1.0f;
+    IndexedList<int> atoms;        // atom indices in file order
+};
+
+struct Chain {
+    std::int32_t model = 0;
+    char id = ' ';
+    std::vector<Residue> residues; // in sequence order
+};
+
+struct Bond {
+    int first = 0;  // atom index, first < second
+    int second = 0;
+    bool split = false;  // the two atoms differ in colour: drawn as two halves
+    bool hetero = false; // either atom is hetero
+};
+
+// Atom-pair monitor: a dashed line with its distance between two atoms.
+struct Monitor {
+    int kind = 0;
+    int atomA = -1;
+    int atomB = -1;
+    Rgba color;
+};
+
+// Radius schemes of SetRadii.
+enum RadiusScheme {
+    kDefaultRadius = 0,
+    kRadiusByElement,
+    kRadiusByAtom,
+    kRadiusByTemperature,
+    kRadiusByOccupancy
+};
+
+struct Molecule {
+    std::string fileName;
+    std::vector<Atom> atoms;
+    std::vector<Chain> chains;
+    std::vector<Bond> bonds;
+    IndexedList<Monitor> monitors;
+    std::vector<std::vector<int>> bonded; // per atom, the indices of its bonded atoms
+
+    // Trajectory frames: each 3 × atom count floats (x, y, z per atom, in atom order).
+    IndexedList<std::vector<float>> frames;
+    int frameCount = 0;
+    int valueSize = 0; // bytes per coordinate value in the trajectory file (4 or 8)
+    int currentFrame = 0;
+
+    // Magnitudes of the extreme temperature factors and occupancies of the file's records.
+    float tempMax = 1.0f, tempMin = 1.0f;
+    float occMax = 1.0f, occMin = 1.0f;
+
+    bool free = true;   // may be turned and moved by the mouse
+    bool active = true; // menu commands act on it
+
+    int radiusScheme = kDefaultRadius;
+    float elementRadii[kElementCount] = {};
+
+    int AtomCount() const { return static_cast<int>(atoms.size()); }
+    int ResidueCount() const; // residues kept in chains
+};

@@ -1,0 +1,18 @@
+// The window-system operations the engine may ask for: status text, message boxes, progress.
+#pragma once
+
+#include <string>
+
+// The core reports upward only through this port. The GUI implements it with the main frame;
+// vorn-cli prints messages to stderr; tests record the calls. Every operation may be ignored.
+class UiHost {
+public:
+    virtual ~UiHost() = default;
+    virtual void SetStatusText(const std::string& /*text*/) {}
+    // A modal message box with an OK button (warnings that do not stop an operation).
+    virtual void ShowMessage(const std::string& /*text*/) {}
+    virtual void BeginProgress(int /*steps*/) {}
+    virtual void StepProgress() {}
+    virtual void SetProgress(int /*position*/) {}
+    virtual void EndProgress() {}
+};
