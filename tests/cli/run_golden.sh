@@ -1,2 +1,32 @@
 #!/usr/bin/env bash
-echo "0 passed, 0 failed"
+# Runs vorn-cli on each case of cases.txt and compares stdout and the exit status with the golden
+# file golden/NAME.out (the exit status is its last line). With --update, rewrites the golden
+# files instead (review the diff before committing).
+#   run_golden.sh VORN_CLI TESTS_DIR [--update]
+set -u
+cli=$1
+tests=$2
+update=${3:-}
+cd "$tests" || exit 1
+passed=0
+failed=0
+while IFS='|' read -r name args; do
+    case "$name" in ''|'#'*) continue ;; esac
+    name=$(echo "$name" | xargs)
+    # shellcheck disable=SC2086
+    actual=$( { "$cli" $args 2>/dev/null; echo "exit $?"; } )
+    golden="cli/golden/$name.out"
+    if [ "$update" = "--update" ]; then
+        printf '%s\n' "$actual" > "$golden"
+        continue
+    fi
+    if [ -f "$golden" ] && [ "$actual" = "$(cat "$golden")" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name (vorn-cli $args)"
+        diff <(printf '%s\n' "$actual") "$golden" | head -20
+    fi
+done < cli/cases.txt
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
