@@ -1,1 +1,203 @@
-// (being written)
+// Turns the file-shaped record set into the molecule's atoms, chains, residues and bonds.
+#include "model/MoleculeBuilder.h"
+
+#include "io/PdbFile.h"
+#include "model/Connectivity.h"
+#include "model/Molecule.h"
+#include "model/UiHost.h"
+
+#include <cstring>
+
+namespace {
+
+// Number of models of a multi-model file: one more than the number of model changes between
+// consecutive records. Returns 1 (and warns) when the records do not split into equal models.
+int CountModels(const PdbFile& pdb, UiHost* ui) {
+    const auto& records = pdb.records;
+    int models = 1;
+    for (size_t i = 1; i < records.size(); ++i)
+        if (records[i].model != records[i - 1].model)
+            ++models;
+    if (records.size() % static_cast<size_t>(models) != 0) {
+        if (ui)
+            ui->ShowMessage("All models in PDB file must contain the same number of atoms");
+        return 1;
+    }
+    return models;
+}
+
+Atom AtomOfRecord(const PdbRecord& r) {
+    Atom atom;
+    atom.name = r.atomName;
+    atom.element = ElementOfAtomName(r.atomName);
+    atom.x = r.x;
+    atom.y = r.y;
+    atom.z = r.z;
+    atom.serial = r.serial;
+    atom.tempFactor = r.tempFactor;
+    atom.occupancy = r.occupancy;
+    atom.resSeq = r.resSeq;
+    atom.hetero = r.hetero != 0;
+    atom.resName = r.resName;
+    atom.model = r.model;
+    atom.chain = r.chain;
+    return atom;
+}
+
+void AddAtoms(Molecule& mol, const PdbFile& pdb, int atomCount) {
+    mol.atoms.reserve(static_cast<size_t>(atomCount));
+    for (int i = 0; i < atomCount; ++i)
+        mol.atoms.push_back(AtomOfRecord(pdb.records[static_cast<size_t>(i)]));
+}
+
+// Every model after the first becomes a frame of x, y, z per atom, in record order.
+void AddModelFrames(Molecule& mol, const PdbFile& pdb, int atomCount, int models) {
+    for (int m = 1; m < models; ++m) {
+        std::vector<float> frame(3 * static_cast<size_t>(atomCount));
+        for (int i = 0; i < atomCount; ++i) {
+            const PdbRecord& r = pdb.records[static_cast<size_t>(m) * atomCount + i];
+            frame[3 * i] = r.x;
+            frame[3 * i + 1] = r.y;
+            frame[3 * i + 2] = r.z;
+        }
+        mol.frames.Append(std::move(frame));
+    }
+    mol.frameCount = models - 1;
+}
+
+// Appends an atom to its residue. Every atom sets the residue's type and number, so the last
+// one decides; the alpha-carbon and orientation atoms are found by their exact names.
+void AddToResidue(Residue& residue, const Atom& atom, int index) {
+    residue.atoms.Append(index);
+    residue.type = ResidueTypeOfName(atom.resName.c_str());
+    residue.number = atom.resSeq;
+    const bool nucleotide = IsNucleotide(residue.type);
+    const char* name = atom.name.c_str();
+    if (std::strcmp(name, nucleotide ? "C3*" : "CA") == 0)
+        residue.caIndex = index;
+    else if (std::strcmp(name, nucleotide ? "C5*" : "O") == 0)
+        residue.orientIndex = index;
+}
+
+// Non-hetero atoms form chains (a change of model or chain identifier starts one) and residues
+// (a change of residue number within a chain starts one).
+void BuildChains(Molecule& mol) {
+    const Atom* previous = nullptr;
+    for (int i = 0; i < mol.AtomCount(); ++i) {
+        const Atom& atom = mol.atoms[static_cast<size_t>(i)];
+        if (atom.hetero)
+            continue;
+        if (!previous || atom.model != previous->model || atom.chain != previous->chain) {
+            mol.chains.emplace_back();
+            mol.chains.back().model = atom.model;
+            mol.chains.back().id = atom.chain;
+            previous = nullptr;
+        }
+        auto& residues = mol.chains.back().residues;
+        if (!previous || atom.resSeq != previous->resSeq)
+            residues.emplace_back();
+        AddToResidue(residues.back(), atom, i);
+        previous = &atom;
+    }
+}
+
+// Residues without an alpha-carbon or orientation atom cannot be drawn as backbone; their atoms
+// stay in the molecule.
+void RemoveIncompleteResidues(Molecule& mol) {
+    for (Chain& chain : mol.chains) {
+        auto& residues = chain.residues;
+        size_t kept = 0;
+        for (Residue& residue : residues)
+            if (residue.caIndex >= 0 && residue.orientIndex >= 0)
+                residues[kept++] = std::move(residue);
+        residues.erase(residues.begin() + static_cast<long>(kept), residues.end());
+    }
+}
+
+// Atom index of an entry value: the value itself in index mode, the record with that serial in
+// serial mode. Values that name no atom of the molecule give -1.
+int AtomIndexOfValue(const PdbFile& pdb, const Connectivity& conn, int value, int atomCount) {
+    const int index = conn.serialMode ? pdb.AtomIndexOfSerial(value) : value;
+    return (index >= 0 && index < atomCount) ? index : -1;
+}
+
+// Maps an entry's values to atom indices in place, dropping values that name no atom.
+void MapToAtomIndices(std::vector<int>& values, const PdbFile& pdb, const Connectivity& conn,
+                      int atomCount) {
+    size_t kept = 0;
+    for (int value : values) {
+        const int index = AtomIndexOfValue(pdb, conn, value, atomCount);
+        if (index >= 0)
+            values[kept++] = index;
+    }
+    values.resize(kept);
+}
+
+void BuildBonds(Molecule& mol, const PdbFile& pdb, bool multiModel, bool connect) {
+    Connectivity conn =
+        connect ? MakeConnectivity(pdb, /*indexModeRequested=*/true) : FileConnectivity(pdb);
+    const int atomCount = mol.AtomCount();
+    const int firstModel = pdb.records.empty() ? 0 : pdb.records.front().model;
+    mol.bonded.assign(static_cast<size_t>(atomCount), {});
+    mol.bonds.reserve(conn.entries.size() + conn.entries.size() / 8);
+    for (BondedEntry& entry : conn.entries) {
+        const int a = AtomIndexOfValue(pdb, conn, entry.owner, atomCount);
+        if (a < 0)
+            continue;
+        MapToAtomIndices(entry.bonded, pdb, conn, atomCount);
+        const Atom& atomA = mol.atoms[static_cast<size_t>(a)];
+        for (int b : entry.bonded) {
+            const Atom& atomB = mol.atoms[static_cast<size_t>(b)];
+            if (a >= b || (multiModel && (atomA.model != firstModel || atomB.model != firstModel)))
+                continue;
+            mol.bonds.push_back(Bond{a, b, false, atomA.hetero || atomB.hetero});
+        }
+        auto& list = mol.bonded[static_cast<size_t>(a)];
+        if (list.empty())
+            list = std::move(entry.bonded);
+        else
+            list.insert(list.end(), entry.bonded.begin(), entry.bonded.end());
+    }
+}
+
+// An oxygen without any bond is a water that was not named as one.
+void MarkLoneOxygens(Molecule& mol) {
+    std::vector<unsigned char> bonded(mol.atoms.size(), 0);
+    for (const Bond& bond : mol.bonds)
+        bonded[static_cast<size_t>(bond.first)] = bonded[static_cast<size_t>(bond.second)] = 1;
+    for (size_t i = 0; i < mol.atoms.size(); ++i)
+        if (!bonded[i] && mol.atoms[i].name.compare(0, 1, "O") == 0)
+            mol.atoms[i].hetero = true;
+}
+
+void AddMonitors(Molecule& mol, const PdbFile& pdb) {
+    mol.monitors.Clear();
+    for (const PdbMonitor& m : pdb.monitors) {
+        if (m.indexA < 0 || m.indexA >= mol.AtomCount() || m.indexB < 0 ||
+            m.indexB >= mol.AtomCount())
+            continue; // an atom of a later model, which is a frame and not an atom
+        Rgba color{static_cast<std::uint8_t>(m.red), static_cast<std::uint8_t>(m.green),
+                   static_cast<std::uint8_t>(m.blue), 255};
+        mol.monitors.Append(Monitor{m.kind, m.indexA, m.indexB, color});
+    }
+}
+
+} // namespace
+
+void BuildMolecule(Molecule& mol, const PdbFile& pdb, bool multiModel, bool connect, UiHost* ui) {
+    const int recordCount = static_cast<int>(pdb.records.size());
+    const int models = (multiModel && recordCount > 0) ? CountModels(pdb, ui) : 1;
+    const int atomCount = recordCount / models;
+    AddAtoms(mol, pdb, atomCount);
+    if (models > 1)
+        AddModelFrames(mol, pdb, atomCount, models);
+    BuildChains(mol);
+    RemoveIncompleteResidues(mol);
+    BuildBonds(mol, pdb, multiModel, connect);
+    MarkLoneOxygens(mol);
+    mol.tempMax = pdb.TempFactorMax();
+    mol.tempMin = pdb.TempFactorMin();
+    mol.occMax = pdb.OccupancyMax();
+    mol.occMin = pdb.OccupancyMin();
+    AddMonitors(mol, pdb);
+}
