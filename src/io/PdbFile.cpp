@@ -1,1 +1,808 @@
-// (being written)
+// Reads a PDB coordinate file, plain or gzip-compressed, into a file-shaped record set.
+//
+// The reader ignores the fixed PDB columns: it splits each line into tokens separated by space,
+// tab, CR or LF and repairs fields that have run together (atom name with residue name, chain
+// letter with residue number, coordinates with each other, CONECT serials with each other). The
+// file is read in one pass; each line is dispatched by its first token, and every line is also
+// checked for MONITOR and BBOX_ words, which may sit anywhere in it.
+#include "io/PdbFile.h"
+
+#include "core/VornError.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <zlib.h>
+
+namespace {
+
+constexpr char kSource[] = "pdb";
+constexpr int kLineChars = 511; // longer lines are cut, their rest dropped
+constexpr unsigned kGzBufferBytes = 256 * 1024;
+constexpr std::size_t kMaxReserve = 1u << 22; // records reserved up front at most
+constexpr int kMaxGluedAtomName = 6;          // characters kept from a glued atom name
+
+// ---------------------------------------------------------------------------------------------
+// Tokens and number conversion. Tokens point into the line buffer; nothing is allocated.
+
+struct Token {
+    const char* text = nullptr;
+    int length = 0;
+    const char* End() const { return text + length; }
+};
+
+// Token separators, and the same plus the terminating NUL: one table look-up per character.
+struct CharClasses {
+    bool separator[256] = {};
+    bool stop[256] = {};
+    constexpr CharClasses() {
+        for (unsigned char c : {' ', '\t', '\r', '\n'})
+            separator[c] = stop[c] = true;
+        stop[0] = true;
+    }
+};
+constexpr CharClasses kChars;
+
+bool IsSeparator(char c) {
+    return kChars.separator[static_cast<unsigned char>(c)];
+}
+bool IsTokenEnd(char c) {
+    return kChars.stop[static_cast<unsigned char>(c)];
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsSameWord(Token t, const char* word) {
+    return std::strlen(word) == static_cast<std::size_t>(t.length) &&
+           std::memcmp(t.text, word, static_cast<std::size_t>(t.length)) == 0;
+}
+
+class Tokenizer {
+public:
+    explicit Tokenizer(const char* line) : m_next(line) {}
+
+    bool Peek(Token& token) const {
+        const char* p = m_next;
+        while (IsSeparator(*p))
+            ++p;
+        if (!*p)
+            return false;
+        const char* start = p;
+        while (!IsTokenEnd(*p))
+            ++p;
+        token = {start, static_cast<int>(p - start)};
+        return true;
+    }
+
+    bool Next(Token& token) {
+        if (!Peek(token))
+            return false;
+        m_next = token.End();
+        return true;
+    }
+
+private:
+    const char* m_next;
+};
+
+// Serial-number characters: a CONECT serial or a residue number standing where a name should be.
+bool IsSerialText(Token t) {
+    for (int i = 0; i < t.length; ++i)
+        if (!IsDigit(t.text[i]) && t.text[i] != '+' && t.text[i] != '-')
+            return false;
+    return true;
+}
+
+int CountChar(Token t, char c) {
+    return static_cast<int>(std::count(t.text, t.End(), c));
+}
+
+// Reads an optional sign and the digits after it, saturating at the int range. Returns false
+// when there is no digit; p is left after what was read.
+bool ScanInt(const char*& p, const char* end, int& value) {
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    const char* digits = p;
+    long long v = 0;
+    for (; p < end && IsDigit(*p); ++p)
+        if (v <= INT_MAX)
+            v = v * 10 + (*p - '0');
+    v = negative ? -v : v;
+    value = static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    return p > digits;
+}
+
+// The leading integer of the text, 0 when there is none.
+int ToInt(const char* begin, const char* end) {
+    int value = 0;
+    ScanInt(begin, end, value);
+    return value;
+}
+int ToInt(Token t) {
+    return ToInt(t.text, t.End());
+}
+
+// Reads the longest decimal number at p (independent of the C locale). A value that is not
+// finite as a float (overflow, nan, inf) reads as 0. Returns the end of the number, or null.
+const char* ScanFloat(const char* p, const char* end, float& value) {
+    if (p < end && *p == '+') {
+        ++p; // from_chars takes no plus sign
+        if (p < end && (*p == '-' || *p == '+'))
+            return nullptr;
+    }
+    double v = 0;
+    auto [stop, error] = std::from_chars(p, end, v);
+    if (error == std::errc::invalid_argument)
+        return nullptr;
+    const float f = static_cast<float>(v);
+    value = (error == std::errc() && std::isfinite(f)) ? f : 0.0f;
+    return stop;
+}
+
+// Plain decimals such as "-12.345" (the bulk of a PDB file) without the general converter: with
+// at most 15 digits both the digits and the power of ten are exact doubles, so one division gives
+// the correctly rounded value, the same as the general conversion. Returns false for anything
+// else.
+bool ToFloatFast(const char* p, const char* end, float& value) {
+    static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = p < end && *p == '-';
+    p += negative ? 1 : 0;
+    long long mantissa = 0;
+    int digits = 0, decimals = -1;
+    for (; p < end; ++p) {
+        if (IsDigit(*p)) {
+            mantissa = mantissa * 10 + (*p - '0');
+            ++digits;
+            decimals += decimals >= 0 ? 1 : 0;
+        } else if (*p == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || digits > 15)
+        return false;
+    const double v = static_cast<double>(mantissa) / kPowers[std::max(decimals, 0)];
+    value = static_cast<float>(negative ? -v : v);
+    return true;
+}
+
+// The leading number of the text, 0 when it is not a number.
+float ToFloat(const char* begin, const char* end) {
+    float value = 0;
+    if (ToFloatFast(begin, end, value))
+        return value;
+    if (!ScanFloat(begin, end, value))
+        value = 0;
+    return value;
+}
+float ToFloat(Token t) {
+    return ToFloat(t.text, t.End());
+}
+
+// A token as a NUL-terminated string for the record setters.
+struct TokenString {
+    char text[kLineChars + 1];
+    explicit TokenString(Token t) {
+        const int n = std::min(t.length, kLineChars);
+        std::memcpy(text, t.text, static_cast<std::size_t>(n));
+        text[n] = '\0';
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Glued coordinates. Writers that overflow their columns run numbers together, e.g.
+// "-12.345-67.890". The split assumes every number has as many decimals as the last one.
+
+// Where the second of two glued numbers starts, clamped to the token.
+int SecondNumberStart(Token t) {
+    const char* firstDot =
+        static_cast<const char*>(std::memchr(t.text, '.', std::size_t(t.length)));
+    if (!firstDot)
+        return t.length;
+    const char* lastDot = t.End() - 1;
+    while (*lastDot != '.')
+        --lastDot;
+    const long long decimals = t.End() - lastDot - 1;
+    return static_cast<int>(std::min<long long>(firstDot - t.text + decimals + 1, t.length));
+}
+
+void SplitTwo(Token t, float& a, float& b) {
+    const int start = SecondNumberStart(t);
+    a = ToFloat(t.text, t.text + start);
+    b = ToFloat(t.text + start, t.End());
+}
+
+void SplitThree(Token t, float& a, float& b, float& c) {
+    const int start = SecondNumberStart(t);
+    a = ToFloat(t.text, t.text + start);
+    SplitTwo({t.text + start, t.length - start}, b, c);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The identifier a chain continued after TER is renamed to. Letters cycle with modulus 25 and
+// digits with modulus 9: Y wraps to A and 8 to 0, while Z and 9 go to B and 1.
+char NextChainId(char c) {
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<char>('A' + (c - 'A' + 1) % 25);
+    if (c >= 'a' && c <= 'z')
+        return static_cast<char>('a' + (c - 'a' + 1) % 25);
+    if (IsDigit(c))
+        return static_cast<char>('0' + (c - '0' + 1) % 9);
+    return 'A'; // space, and any other character
+}
+
+// ---------------------------------------------------------------------------------------------
+// ATOM and HETATM lines.
+
+class AtomLineParser {
+public:
+    // Parses the rest of an ATOM or HETATM line (the tokenizer stands after the record name).
+    // Returns false when the line ends before the chain or residue field; the setters raise
+    // their own errors.
+    bool Parse(Tokenizer& tok, bool hetatm, const PdbRecord* prev, PdbRecord& rec);
+
+    void SetModel(int model) { m_model = model; }
+    void MarkTer() { m_afterTer = true; }
+
+private:
+    bool ReadNames(Tokenizer& tok, bool hetatm, PdbRecord& rec, Token& current);
+    std::optional<Token> ReadChain(Tokenizer& tok, Token current, PdbRecord& rec,
+                                   std::optional<Token>& residueNumber);
+    void RenameAfterTer(const PdbRecord* prev, PdbRecord& rec);
+    void ReadCoordinates(Tokenizer& tok, std::optional<Token> first, PdbRecord& rec);
+    void ApplyImpliedModel(const PdbRecord* prev, PdbRecord& rec);
+
+    int m_model = 0;
+    bool m_afterTer = false;
+    bool m_renaming = false;
+    char m_renameFrom = ' ', m_renameTo = ' ';
+};
+
+bool AtomLineParser::Parse(Tokenizer& tok, bool hetatm, const PdbRecord* prev, PdbRecord& rec) {
+    rec.model = m_model;
+    rec.SetRecord(hetatm ? "HETATM" : "ATOM");
+    Token t;
+    rec.serial = tok.Next(t) ? ToInt(t) : 0;
+    Token current;
+    if (!ReadNames(tok, hetatm, rec, current))
+        return false;
+    if (hetatm)
+        rec.hetero = 1;
+    std::optional<Token> residueNumber;
+    std::optional<Token> firstCoordinate = ReadChain(tok, current, rec, residueNumber);
+    RenameAfterTer(prev, rec);
+    rec.resSeq = residueNumber ? ToInt(*residueNumber) : 0;
+    ReadCoordinates(tok, firstCoordinate, rec);
+    Token occupancy, tempFactor;
+    const bool hasOccupancy = tok.Next(occupancy);
+    const bool hasTempFactor = hasOccupancy && tok.Next(tempFactor);
+    rec.occupancy = hasOccupancy ? ToFloat(occupancy) : 1.0f;
+    rec.tempFactor = hasTempFactor ? ToFloat(tempFactor) : 0.0f;
+    if (hasTempFactor)
+        ApplyImpliedModel(prev, rec);
+    return true;
+}
+
+// Atom and residue name; leaves the chain token in current.
+bool AtomLineParser::ReadNames(Tokenizer& tok, bool hetatm, PdbRecord& rec, Token& current) {
+    Token name;
+    if (!tok.Next(name))
+        return false;
+    if (name.length >= 5) {
+        // Atom name run into a three-letter residue name ("HD21ASN"); the name is kept as typed.
+        const int n = std::min(name.length - 3, kMaxGluedAtomName);
+        std::memcpy(rec.atomName, name.text, static_cast<std::size_t>(n));
+        rec.atomName[n] = '\0';
+        rec.SetResName(TokenString({name.End() - 3, 3}).text);
+        return tok.Next(current);
+    }
+    rec.SetAtomName(TokenString(name).text);
+    Token residue;
+    if (!tok.Next(residue))
+        return false;
+    if (IsSerialText(residue)) {
+        // No residue name: the number already stands in its place.
+        rec.SetResName("UNK0");
+        current = residue;
+        return true;
+    }
+    // A one-character token before a HETATM residue name is an alternate-location mark.
+    if (hetatm && residue.length == 1 && !tok.Next(residue))
+        return false;
+    rec.SetResName(TokenString(residue).text);
+    return tok.Next(current);
+}
+
+// Chain identifier and residue-number token; returns the first coordinate token when it had to
+// be read to tell the fields apart.
+std::optional<Token> AtomLineParser::ReadChain(Tokenizer& tok, Token current, PdbRecord& rec,
+                                               std::optional<Token>& residueNumber) {
+    rec.chain = ' ';
+    Token next;
+    if (!IsDigit(current.text[0])) {
+        rec.chain = current.text[0];
+        if (current.length > 1)
+            residueNumber = Token{current.text + 1, current.length - 1}; // "A1"
+        else if (tok.Next(next))
+            residueNumber = next;
+        return std::nullopt;
+    }
+    const bool hasNext = tok.Next(next);
+    if (hasNext && std::memchr(next.text, '.', std::size_t(next.length))) {
+        // No chain field: the number is the residue number and a coordinate follows. A chain
+        // letter may have run into a long residue name ("TIP3W").
+        residueNumber = current;
+        const std::size_t nameLength = std::strlen(rec.resName);
+        if (nameLength > 4) {
+            rec.chain = rec.resName[nameLength - 1];
+            rec.resName[nameLength - 1] = '\0';
+        }
+        return next;
+    }
+    rec.chain = current.text[0]; // a digit chain identifier
+    if (hasNext)
+        residueNumber = next;
+    return std::nullopt;
+}
+
+// A chain that continues after TER with the identifier of the record before it is a new chain:
+// it and the records that follow with the same identifier get the next identifier.
+void AtomLineParser::RenameAfterTer(const PdbRecord* prev, PdbRecord& rec) {
+    const char original = rec.chain;
+    if (m_renaming) {
+        if (original == m_renameFrom)
+            rec.chain = m_renameTo;
+        else
+            m_renaming = false;
+    }
+    if (!m_afterTer)
+        return;
+    m_afterTer = false;
+    // Compared after the running renaming, so that a third segment of the same identifier gets
+    // an identifier of its own instead of joining the second.
+    if (prev && prev->chain == rec.chain) {
+        m_renaming = true;
+        m_renameFrom = original;
+        m_renameTo = NextChainId(rec.chain);
+        rec.chain = m_renameTo;
+    }
+}
+
+void AtomLineParser::ReadCoordinates(Tokenizer& tok, std::optional<Token> first, PdbRecord& rec) {
+    Token x, y, z;
+    if (first)
+        x = *first;
+    else if (!tok.Next(x))
+        return;
+    const int xDots = CountChar(x, '.');
+    if (xDots == 2) {
+        SplitTwo(x, rec.x, rec.y);
+        if (tok.Next(z))
+            rec.z = ToFloat(z);
+    } else if (xDots == 3) {
+        SplitThree(x, rec.x, rec.y, rec.z);
+    } else if (xDots <= 1) {
+        rec.x = ToFloat(x);
+        if (!tok.Next(y))
+            return;
+        const int yDots = CountChar(y, '.');
+        if (yDots == 2) {
+            SplitTwo(y, rec.y, rec.z);
+        } else if (yDots <= 1) {
+            rec.y = ToFloat(y);
+            if (tok.Next(z))
+                rec.z = ToFloat(z);
+        }
+    } // more than three numbers run together: no coordinate can be trusted
+}
+
+// Multi-model files without MODEL records: the serials restart in another chain.
+void AtomLineParser::ApplyImpliedModel(const PdbRecord* prev, PdbRecord& rec) {
+    if (prev && rec.serial < prev->serial && rec.chain != prev->chain && rec.model == prev->model) {
+        ++m_model;
+        rec.model = m_model;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// CONECT, MONITOR and BBOX lines.
+
+// Serials run together in 5-column fields ("123456789" is 56789 and 1234): pieces are taken from
+// the end.
+void AppendConectSerials(Token t, IndexedList<int>& list) {
+    int end = t.length;
+    while (end > 5) {
+        list.Append(ToInt(t.text + end - 5, t.text + end));
+        end -= 5;
+    }
+    list.Append(ToInt(t.text, t.text + end));
+}
+
+// Returns false when the first serial is missing or not a number.
+bool ReadConect(Tokenizer& tok, std::vector<ConectEntry>& conects) {
+    Token t;
+    if (!tok.Next(t) || !IsSerialText(t))
+        return false;
+    const int owner = ToInt(t);
+    // A long list is continued on further lines that repeat the first atom: one entry.
+    if (conects.empty() || conects.back().owner != owner) {
+        conects.emplace_back();
+        conects.back().owner = owner;
+    }
+    IndexedList<int>& list = conects.back().bonded;
+    while (tok.Next(t) && IsSerialText(t))
+        AppendConectSerials(t, list);
+    return true;
+}
+
+bool IsScanSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+const char* SkipScanSpace(const char* p) {
+    while (IsScanSpace(*p))
+        ++p;
+    return p;
+}
+
+// "MONITOR kind serialA serialB red green blue" at the start of the line.
+void ReadMonitor(const char* line, const char* end, std::vector<PdbMonitor>& monitors) {
+    if (std::strncmp(line, "MONITOR", 7) != 0)
+        return;
+    int v[6];
+    const char* p = line + 7;
+    for (int& value : v) {
+        p = SkipScanSpace(p);
+        if (!ScanInt(p, end, value))
+            return;
+    }
+    for (int i = 3; i < 6; ++i)
+        if (v[i] < 0 || v[i] > 255)
+            return;
+    monitors.push_back({v[0], v[1], v[2], v[3], v[4], v[5], -1, -1});
+}
+
+// "BBOX_R x y z" (and A, B, C) anywhere in the line; a vector counts once all three were read.
+void ReadBox(const char* line, const char* end, float* const vectors[4], bool seen[4]) {
+    static const char* const kWords[4] = {"BBOX_R", "BBOX_A", "BBOX_B", "BBOX_C"};
+    for (int w = 0; w < 4; ++w) {
+        const char* p = std::strstr(line, kWords[w]);
+        if (!p)
+            continue;
+        p += 6;
+        float v[3];
+        int read = 0;
+        for (; read < 3; ++read) {
+            p = ScanFloat(SkipScanSpace(p), end, v[read]);
+            if (!p)
+                break;
+        }
+        if (read == 3) {
+            std::copy(v, v + 3, vectors[w]);
+            seen[w] = true;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The file.
+
+class GzLineReader {
+public:
+    explicit GzLineReader(const std::string& fileName);
+    ~GzLineReader() { gzclose(m_gz); }
+    GzLineReader(const GzLineReader&) = delete;
+    GzLineReader& operator=(const GzLineReader&) = delete;
+
+    // The next line, at most 511 characters (the rest of a longer line is dropped), or null at
+    // the end of the file or on a stream error.
+    const char* Next();
+    // True when the stream ended in an error (corrupt or truncated gzip data).
+    bool Failed() const;
+    // A generous guess at the number of lines, for reserving.
+    std::size_t EstimatedLines() const;
+
+private:
+    // Reads into buffer; reports whether a full buffer was read without reaching a newline.
+    bool ReadInto(char* buffer, bool& cut);
+
+    gzFile m_gz = nullptr;
+    long long m_fileBytes = 0;
+    char m_line[kLineChars + 1];
+    char m_rest[kLineChars + 1];
+};
+
+GzLineReader::GzLineReader(const std::string& fileName) {
+    // A directory or a device must not be read; only regular files are.
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        VORN_RAISE(kSource, "Can't open file!");
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        VORN_RAISE(kSource, "Can't open file!");
+    m_gz = gzdopen(fd, "rb");
+    if (!m_gz) {
+        ::close(fd);
+        VORN_RAISE(kSource, "Can't open file!");
+    }
+    gzbuffer(m_gz, kGzBufferBytes);
+    m_fileBytes = info.st_size;
+}
+
+bool GzLineReader::ReadInto(char* buffer, bool& cut) {
+    // The sentinel survives unless gzgets filled the buffer; embedded NULs cannot fool it.
+    buffer[kLineChars] = 1;
+    if (!gzgets(m_gz, buffer, kLineChars + 1))
+        return false;
+    cut = buffer[kLineChars] == '\0' && buffer[kLineChars - 1] != '\n';
+    return true;
+}
+
+const char* GzLineReader::Next() {
+    bool cut = false;
+    if (!ReadInto(m_line, cut))
+        return nullptr;
+    for (bool more = cut; more;)
+        if (!ReadInto(m_rest, more))
+            break;
+    return m_line;
+}
+
+bool GzLineReader::Failed() const {
+    int code = Z_OK;
+    gzerror(m_gz, &code);
+    return code != Z_OK && code != Z_STREAM_END;
+}
+
+std::size_t GzLineReader::EstimatedLines() const {
+    // PDB lines are about 81 bytes; gzip packs PDB text about four to one. Erring high avoids a
+    // reallocation that would copy every record of a large file once more.
+    const long long bytes = gzdirect(m_gz) ? m_fileBytes : m_fileBytes * 4;
+    return std::min<std::size_t>(static_cast<std::size_t>(bytes / 64), kMaxReserve);
+}
+
+// Takes the lines of one file in order and fills the record set. Errors are kept until the
+// end so that the first atom error wins over a CONECT error, and a damaged stream over both.
+class LineDispatcher {
+public:
+    explicit LineDispatcher(PdbFile& file) : m_file(file) {}
+    void Take(const char* line);
+    void Finish();
+
+private:
+    void TakeAtom(Tokenizer& tok, bool hetatm);
+    void ResolveMonitors();
+    void CountBonds();
+
+    PdbFile& m_file;
+    AtomLineParser m_atoms;
+    std::optional<VornError> m_atomError;
+    bool m_conectFailed = false;
+    bool m_boxSeen[4] = {};
+};
+
+void LineDispatcher::Take(const char* line) {
+    if (m_atomError)
+        return; // the read has failed; the rest is only checked for stream damage
+    Tokenizer tok(line);
+    Token first;
+    if (!tok.Next(first))
+        return;
+    if (IsSameWord(first, "ATOM") || IsSameWord(first, "HETATM")) {
+        TakeAtom(tok, first.length == 6);
+    } else if (IsSameWord(first, "MODEL")) {
+        Token number;
+        m_atoms.SetModel(tok.Next(number) ? ToInt(number) : 0);
+    } else if (IsSameWord(first, "TER")) {
+        m_atoms.MarkTer();
+    } else if (IsSameWord(first, "CONECT") && !m_conectFailed) {
+        m_conectFailed = !ReadConect(tok, m_file.conects);
+    }
+    if (std::strstr(line, "MONITOR"))
+        ReadMonitor(line, line + std::strlen(line), m_file.monitors);
+    if (std::strstr(line, "BBOX_")) {
+        float* const vectors[4] = {m_file.boxR, m_file.boxA, m_file.boxB, m_file.boxC};
+        ReadBox(line, line + std::strlen(line), vectors, m_boxSeen);
+    }
+}
+
+void LineDispatcher::TakeAtom(Tokenizer& tok, bool hetatm) {
+    std::vector<PdbRecord>& records = m_file.records;
+    const PdbRecord* prev = records.empty() ? nullptr : &records.back();
+    PdbRecord rec;
+    try {
+        if (!m_atoms.Parse(tok, hetatm, prev, rec))
+            VORN_RAISE(kSource, "Error parsing file!");
+    } catch (const VornError& e) {
+        m_atomError = e;
+        return;
+    }
+    records.push_back(rec);
+}
+
+void LineDispatcher::Finish() {
+    if (m_atomError)
+        throw *m_atomError;
+    if (m_conectFailed)
+        VORN_RAISE(kSource, "Error parsing file!");
+    m_file.atomCount = static_cast<int>(m_file.records.size());
+    m_file.conectCount = static_cast<int>(m_file.conects.size());
+    CountBonds();
+    ResolveMonitors();
+    m_file.boxComplete = m_boxSeen[0] && m_boxSeen[1] && m_boxSeen[2] && m_boxSeen[3];
+}
+
+// Distinct unordered pairs (first atom, listed atom); an atom listed as bonded to itself is no
+// bond.
+void LineDispatcher::CountBonds() {
+    std::vector<std::uint64_t> pairs;
+    for (const ConectEntry& entry : m_file.conects)
+        for (int other : entry.bonded) {
+            if (other == entry.owner)
+                continue;
+            const auto [lo, hi] = std::minmax(entry.owner, other);
+            pairs.push_back(std::uint64_t(std::uint32_t(lo)) << 32 | std::uint32_t(hi));
+        }
+    std::sort(pairs.begin(), pairs.end());
+    m_file.bondCount = static_cast<int>(std::unique(pairs.begin(), pairs.end()) - pairs.begin());
+}
+
+// Monitor atoms are the first records with the exact serials; monitors naming an absent atom are
+// dropped.
+void LineDispatcher::ResolveMonitors() {
+    std::vector<PdbMonitor>& monitors = m_file.monitors;
+    if (!monitors.empty()) {
+        std::vector<std::pair<int, int>> bySerial; // (serial, record index), first match first
+        bySerial.reserve(m_file.records.size());
+        for (std::size_t i = 0; i < m_file.records.size(); ++i)
+            bySerial.emplace_back(m_file.records[i].serial, static_cast<int>(i));
+        std::sort(bySerial.begin(), bySerial.end());
+        auto find = [&bySerial](int serial) {
+            auto it =
+                std::lower_bound(bySerial.begin(), bySerial.end(), std::pair{serial, INT_MIN});
+            return it != bySerial.end() && it->first == serial ? it->second : -1;
+        };
+        for (PdbMonitor& m : monitors) {
+            m.indexA = find(m.serialA);
+            m.indexB = find(m.serialB);
+        }
+        monitors.erase(
+            std::remove_if(monitors.begin(), monitors.end(),
+                           [](const PdbMonitor& m) { return m.indexA < 0 || m.indexB < 0; }),
+            monitors.end());
+    }
+    m_file.monitorCount = static_cast<int>(monitors.size());
+}
+
+// How far from its serial a record was last found, over the whole run: later lookups in files
+// with shifted numbering search that window first. It only grows.
+std::atomic<int> g_searchRadius{-1};
+
+void GrowSearchRadius(long long distance) {
+    const int wanted = static_cast<int>(std::min<long long>(distance, INT_MAX));
+    int current = g_searchRadius.load(std::memory_order_relaxed);
+    while (current < wanted &&
+           !g_searchRadius.compare_exchange_weak(current, wanted, std::memory_order_relaxed)) {
+    }
+}
+
+// The record array of a large file is written once, front to back; on systems that back only
+// advised memory with huge pages this saves most of the page faults of filling it.
+void AdviseHugePages(void* data, std::size_t bytes) {
+    constexpr std::uintptr_t kHugePage = 2u << 20;
+    const std::uintptr_t begin =
+        (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+// Copies text upper-cased into a field of the given capacity (terminator included).
+void CopyUpper(const char* text, char* field, std::size_t capacity, const char* message) {
+    if (!text)
+        text = "";
+    std::size_t length = 0;
+    while (length < capacity && text[length])
+        ++length;
+    if (length == capacity)
+        VORN_RAISE(kSource, message);
+    for (std::size_t i = 0; i < length; ++i) {
+        const char c = text[i];
+        field[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    field[length] = '\0';
+}
+
+// Largest (or smallest) absolute value of a field over the records; 0 when there are none.
+float MagnitudeExtreme(const std::vector<PdbRecord>& records, float PdbRecord::*field,
+                       bool largest) {
+    if (records.empty())
+        return 0.0f;
+    float result = std::fabs(records.front().*field);
+    for (const PdbRecord& r : records) {
+        const float v = std::fabs(r.*field);
+        result = largest ? std::max(result, v) : std::min(result, v);
+    }
+    return result;
+}
+
+} // namespace
+
+void PdbRecord::SetRecord(const char* text) {
+    CopyUpper(text, record, sizeof record, "SetRecord: Error in assigning PDB_RECORD_FIELD!");
+}
+
+void PdbRecord::SetAtomName(const char* text) {
+    CopyUpper(text, atomName, sizeof atomName, "SetAtomName: Error in assigning PDB_NAME_FIELD");
+}
+
+void PdbRecord::SetResName(const char* text) {
+    CopyUpper(text, resName, sizeof resName, "SetResName: Error in assigning PDB_RESIDUE_FIELD");
+    static const char kWaters[][4] = {"TIP", "SPC", "HOH", "SOL"};
+    hetero = 0;
+    for (const char* water : kWaters)
+        if (resName[0] == water[0] && resName[1] == water[1] && resName[2] == water[2])
+            hetero = 1;
+}
+
+bool PdbFile::Read(const std::string& fileName) {
+    *this = PdbFile();
+    GzLineReader reader(fileName);
+    records.reserve(reader.EstimatedLines());
+    AdviseHugePages(records.data(), records.capacity() * sizeof(PdbRecord));
+    LineDispatcher dispatcher(*this);
+    while (const char* line = reader.Next())
+        dispatcher.Take(line);
+    if (reader.Failed())
+        VORN_RAISE(kSource, "Error parsing file!");
+    dispatcher.Finish();
+    return true;
+}
+
+int PdbFile::AtomIndexOfSerial(int serial) const {
+    const long long count = static_cast<long long>(records.size());
+    if (serial >= 1 && serial <= count && records[std::size_t(serial) - 1].serial == serial)
+        return serial - 1;
+    const int radius = g_searchRadius.load(std::memory_order_relaxed);
+    if (radius >= 0) {
+        const long long lo = std::max(0LL, static_cast<long long>(serial) - radius);
+        const long long hi = std::min(static_cast<long long>(serial) + radius + 1, count);
+        for (long long i = lo; i < hi; ++i)
+            if (records[std::size_t(i)].serial == serial)
+                return static_cast<int>(i);
+    }
+    for (long long i = 0; i < count; ++i)
+        if (records[std::size_t(i)].serial == serial) {
+            GrowSearchRadius(std::llabs(static_cast<long long>(serial) - i));
+            return static_cast<int>(i);
+        }
+    return -1;
+}
+
+float PdbFile::TempFactorMax() const {
+    return MagnitudeExtreme(records, &PdbRecord::tempFactor, true);
+}
+float PdbFile::TempFactorMin() const {
+    return MagnitudeExtreme(records, &PdbRecord::tempFactor, false);
+}
+float PdbFile::OccupancyMax() const {
+    return MagnitudeExtreme(records, &PdbRecord::occupancy, true);
+}
+float PdbFile::OccupancyMin() const {
+    return MagnitudeExtreme(records, &PdbRecord::occupancy, false);
+}
