@@ -256,7 +256,13 @@ public:
     // their own errors.
     bool Parse(Tokenizer& tok, bool hetatm, const PdbRecord* prev, PdbRecord& rec);
 
-    void SetModel(int model) { m_model = model; }
+    // A MODEL record starts a new model whose chains are named afresh: a TER closing the model
+    // before it renames nothing.
+    void StartModel(int model) {
+        m_model = model;
+        m_afterTer = false;
+        m_renaming = false;
+    }
     void MarkTer() { m_afterTer = true; }
 
 private:
@@ -607,7 +613,7 @@ void LineDispatcher::Take(const char* line) {
         TakeAtom(tok, first.length == 6);
     } else if (IsSameWord(first, "MODEL")) {
         Token number;
-        m_atoms.SetModel(tok.Next(number) ? ToInt(number) : 0);
+        m_atoms.StartModel(tok.Next(number) ? ToInt(number) : 0);
     } else if (IsSameWord(first, "TER")) {
         m_atoms.MarkTer();
     } else if (IsSameWord(first, "CONECT") && !m_conectFailed) {

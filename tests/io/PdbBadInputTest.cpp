@@ -101,39 +101,27 @@ TEST(PdbBadInputTest, EmptyAndBinaryFilesHoldNoRecords) {
     EXPECT_EQ(pdb.atomCount, 0);
 }
 
-TEST(PdbBadInputTest, OutOfRangeNumbers) {
+TEST(PdbBadInputTest, OutOfRangeNumbersAndShortGluedTokens) {
     PdbFile pdb;
     ASSERT_EQ(TextError("ATOM 99999999999 N ALA A -99999999999 1e999 nan inf 1e-999 -inf\n"
+                        "ATOM 2 N ALA A 1 1.. .. 7\nATOM 3 N ALA A 1 2.5 .1. ... 5\n"
                         "CONECT 99999999999 -99999999999\n",
                         pdb),
               "");
     const PdbRecord& r = pdb.records[0];
     EXPECT_EQ(r.serial, INT_MAX);
     EXPECT_EQ(r.resSeq, INT_MIN);
-    EXPECT_EQ(r.x, 0.0f);
-    EXPECT_EQ(r.y, 0.0f);
-    EXPECT_EQ(r.z, 0.0f);
-    EXPECT_EQ(r.occupancy, 0.0f);
-    EXPECT_EQ(r.tempFactor, 0.0f);
+    EXPECT_EQ(r.x + r.y + r.z + r.occupancy + r.tempFactor, 0.0f); // none is finite
     EXPECT_EQ(pdb.conects[0].owner, INT_MAX); // the first serial is never split
     ASSERT_EQ(pdb.conects[0].bonded.Count(), 3);
     EXPECT_EQ(pdb.conects[0].bonded[2], -9); // after 99999 and 99999
-}
-
-TEST(PdbBadInputTest, ShortGluedTokens) {
-    PdbFile pdb;
-    ASSERT_EQ(TextError("ATOM 1 N ALA A 1 1.. .. 7\nATOM 2 N ALA A 1 ... 5\nATOM 3 N ALA A 1 "
-                        "2.5 .1.\n",
-                        pdb),
-              "");
-    EXPECT_FLOAT_EQ(pdb.records[0].x, 1.0f);
-    EXPECT_FLOAT_EQ(pdb.records[0].y, 0.0f);
-    EXPECT_FLOAT_EQ(pdb.records[0].z, 0.0f); // ".." is not a number
-    EXPECT_FLOAT_EQ(pdb.records[0].occupancy, 7.0f);
-    EXPECT_FLOAT_EQ(pdb.records[1].x, 0.0f);
-    EXPECT_FLOAT_EQ(pdb.records[1].occupancy, 5.0f);
-    EXPECT_FLOAT_EQ(pdb.records[2].y, 0.0f); // ".1." splits as "." and "1."
+    // "1.." splits into "1." and "."; ".1." into "." and "1."; "..." holds no number at all.
+    EXPECT_FLOAT_EQ(pdb.records[1].x, 1.0f);
+    EXPECT_FLOAT_EQ(pdb.records[1].occupancy, 7.0f);
+    EXPECT_FLOAT_EQ(pdb.records[2].y, 0.0f);
     EXPECT_FLOAT_EQ(pdb.records[2].z, 1.0f);
+    EXPECT_FLOAT_EQ(pdb.records[2].occupancy, 0.0f);
+    EXPECT_FLOAT_EQ(pdb.records[2].tempFactor, 5.0f);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "core/VornError.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -23,12 +24,6 @@ PdbFile ReadText(const std::string& text) {
     return pdb;
 }
 
-PdbRecord ReadOne(const std::string& line) {
-    PdbFile pdb = ReadText(line + "\n");
-    EXPECT_EQ(pdb.atomCount, 1);
-    return pdb.records.empty() ? PdbRecord() : pdb.records[0];
-}
-
 std::string Chains(const PdbFile& pdb) {
     std::string chains;
     for (const PdbRecord& r : pdb.records)
@@ -36,93 +31,55 @@ std::string Chains(const PdbFile& pdb) {
     return chains;
 }
 
-TEST(PdbFileTest, ReadsPlainAtomLine) {
-    PdbRecord r = ReadOne("ATOM 1 N ALA A 1 11.104 6.134 -6.504 1.00 0.00");
-    EXPECT_STREQ(r.record, "ATOM");
-    EXPECT_EQ(r.serial, 1);
-    EXPECT_STREQ(r.atomName, "N");
-    EXPECT_STREQ(r.resName, "ALA");
-    EXPECT_EQ(r.chain, 'A');
-    EXPECT_EQ(r.resSeq, 1);
-    EXPECT_FLOAT_EQ(r.x, 11.104f);
-    EXPECT_FLOAT_EQ(r.y, 6.134f);
-    EXPECT_FLOAT_EQ(r.z, -6.504f);
-    EXPECT_FLOAT_EQ(r.occupancy, 1.0f);
-    EXPECT_FLOAT_EQ(r.tempFactor, 0.0f);
-    EXPECT_EQ(r.hetero, 0);
-    EXPECT_EQ(r.model, 0);
+std::vector<int> Models(const PdbFile& pdb) {
+    std::vector<int> models;
+    for (const PdbRecord& r : pdb.records)
+        models.push_back(r.model);
+    return models;
 }
 
-TEST(PdbFileTest, SplitsGluedNames) {
-    PdbRecord r = ReadOne("ATOM 1 HD21ASN A 1 1 2 3");
-    EXPECT_STREQ(r.atomName, "HD21");
-    EXPECT_STREQ(r.resName, "ASN");
-    r = ReadOne("ATOM 1 CA1ALA A 1 1 2 3");
-    EXPECT_STREQ(r.atomName, "CA1");
-    EXPECT_STREQ(r.resName, "ALA");
-    r = ReadOne("ATOM 1 Hd2345xgly A 1 1 2 3"); // name kept as typed, at most 6 characters
-    EXPECT_STREQ(r.atomName, "Hd2345");
-    EXPECT_STREQ(r.resName, "GLY");
-    r = ReadOne("ATOM 1 n ala a 1 1 2 3"); // separate names are upper-cased
-    EXPECT_STREQ(r.atomName, "N");
-    EXPECT_STREQ(r.resName, "ALA");
+// Record, atom, residue, [chain], residue number, x y z, occupancy, B-factor, hetero flag, model.
+std::string Fields(const PdbRecord& r) {
+    char text[200];
+    std::snprintf(text, sizeof text, "%s %s %s [%c] %d %g %g %g %g %g %d %d", r.record, r.atomName,
+                  r.resName, r.chain, r.resSeq, double(r.x), double(r.y), double(r.z),
+                  double(r.occupancy), double(r.tempFactor), r.hetero, r.model);
+    return text;
 }
 
-TEST(PdbFileTest, SeparatesChainAndResidueNumber) {
-    PdbRecord r = ReadOne("ATOM 1 N ALA A1 1.0 2.0 3.0");
-    EXPECT_EQ(r.chain, 'A');
-    EXPECT_EQ(r.resSeq, 1);
-    EXPECT_FLOAT_EQ(r.x, 1.0f);
-    r = ReadOne("ATOM 1 N ALA 17 1.0 2.0 3.0");
-    EXPECT_EQ(r.chain, ' ');
-    EXPECT_EQ(r.resSeq, 17);
-    r = ReadOne("ATOM 1 N 12 1.0 2.0 3.0");
-    EXPECT_STREQ(r.resName, "UNK0");
-    EXPECT_EQ(r.resSeq, 12);
-    r = ReadOne("ATOM 1 N ALA 2 5 1.0 2.0 3.0"); // digit chain identifier
-    EXPECT_EQ(r.chain, '2');
-    EXPECT_EQ(r.resSeq, 5);
-    r = ReadOne("ATOM 1 OH2 TIP3W 5 1.0 2.0 3.0"); // chain run into a long residue name
-    EXPECT_STREQ(r.resName, "TIP3");
-    EXPECT_EQ(r.chain, 'W');
-    EXPECT_EQ(r.hetero, 1);
-    r = ReadOne("ATOM 1 N PRO H 52A 1.0 2.0 3.0"); // insertion code
-    EXPECT_EQ(r.resSeq, 52);
-}
-
-TEST(PdbFileTest, HeteroAtomsAndWaters) {
-    PdbRecord r = ReadOne("HETATM 7 O A HOH B 9 1.0 2.0 3.0"); // alternate location skipped
-    EXPECT_STREQ(r.record, "HETATM");
-    EXPECT_STREQ(r.resName, "HOH");
-    EXPECT_EQ(r.chain, 'B');
-    EXPECT_EQ(r.hetero, 1);
-    EXPECT_EQ(ReadOne("HETATM 7 C1 STR A 9 1 2 3").hetero, 1);
-    EXPECT_EQ(ReadOne("ATOM 7 OH2 SPC 9 1 2 3").hetero, 1);
-    EXPECT_EQ(ReadOne("ATOM 7 OH2 SOLV X 9 1 2 3").hetero, 1);
-}
-
-TEST(PdbFileTest, SplitsGluedCoordinates) {
-    PdbRecord r = ReadOne("ATOM 1 N ALA A 1 -12.345-67.890 1.234");
-    EXPECT_FLOAT_EQ(r.x, -12.345f);
-    EXPECT_FLOAT_EQ(r.y, -67.89f);
-    EXPECT_FLOAT_EQ(r.z, 1.234f);
-    r = ReadOne("ATOM 1 N ALA A 1 5.5 -12.345-67.890 0.5 9.5");
-    EXPECT_FLOAT_EQ(r.y, -12.345f);
-    EXPECT_FLOAT_EQ(r.z, -67.89f);
-    EXPECT_FLOAT_EQ(r.occupancy, 0.5f);
-    EXPECT_FLOAT_EQ(r.tempFactor, 9.5f);
-    r = ReadOne("ATOM 1 N ALA A 1 1.234-5.678910.123 0.7");
-    EXPECT_FLOAT_EQ(r.x, 1.234f);
-    EXPECT_FLOAT_EQ(r.y, -5.678f);
-    EXPECT_FLOAT_EQ(r.z, 910.123f);
-    EXPECT_FLOAT_EQ(r.occupancy, 0.7f);
-    r = ReadOne("ATOM 1 N ALA A 1 1.1.1.1.1 0.7"); // four numbers in one token: none is set
-    EXPECT_FLOAT_EQ(r.x, 0.0f);
-    EXPECT_FLOAT_EQ(r.z, 0.0f);
-    EXPECT_FLOAT_EQ(r.occupancy, 0.7f);
-    r = ReadOne("ATOM 1 N ALA A 1 1.0 2.0 3.0 0.25");
-    EXPECT_FLOAT_EQ(r.occupancy, 0.25f);
-    EXPECT_FLOAT_EQ(r.tempFactor, 0.0f);
+TEST(PdbFileTest, ReadsAndRepairsAtomLines) {
+    const char* const cases[][2] = {
+        {"ATOM 1 N ALA A 1 11.104 6.134 -6.504 1.00 0.00",
+         "ATOM N ALA [A] 1 11.104 6.134 -6.504 1 0 0 0"},
+        {"ATOM 1 n ala a 1 1 2 3 0.25", "ATOM N ALA [a] 1 1 2 3 0.25 0 0 0"},
+        // Atom name run into the residue name; the name is kept as typed, 6 characters at most.
+        {"ATOM 1 HD21ASN A 1 1 2 3", "ATOM HD21 ASN [A] 1 1 2 3 1 0 0 0"},
+        {"ATOM 1 CA1ALA A 1 1 2 3", "ATOM CA1 ALA [A] 1 1 2 3 1 0 0 0"},
+        {"ATOM 1 Hd2345xgly A 1 1 2 3", "ATOM Hd2345 GLY [A] 1 1 2 3 1 0 0 0"},
+        // Chain and residue number: glued, absent, a digit, glued to a long residue name.
+        {"ATOM 1 N ALA A1 1.5 2 3", "ATOM N ALA [A] 1 1.5 2 3 1 0 0 0"},
+        {"ATOM 1 N ALA 17 1.5 2 3", "ATOM N ALA [ ] 17 1.5 2 3 1 0 0 0"},
+        {"ATOM 1 N 12 1.5 2 3", "ATOM N UNK0 [ ] 12 1.5 2 3 1 0 0 0"},
+        {"ATOM 1 N ALA 2 5 1.5 2 3", "ATOM N ALA [2] 5 1.5 2 3 1 0 0 0"},
+        {"ATOM 1 OH2 TIP3W 5 1.5 2 3", "ATOM OH2 TIP3 [W] 5 1.5 2 3 1 0 1 0"},
+        {"ATOM 1 N PRO H 52A 1 2 3", "ATOM N PRO [H] 52 1 2 3 1 0 0 0"},
+        // Hetero atoms (an alternate-location mark is skipped) and waters.
+        {"HETATM 7 O A HOH B 9 1 2 3", "HETATM O HOH [B] 9 1 2 3 1 0 1 0"},
+        {"HETATM 7 C1 STR A 9 1 2 3", "HETATM C1 STR [A] 9 1 2 3 1 0 1 0"},
+        {"ATOM 7 OH2 SOLV X 9 1 2 3", "ATOM OH2 SOLV [X] 9 1 2 3 1 0 1 0"},
+        // Coordinates run together; four in one token set none.
+        {"ATOM 1 N ALA A 1 -12.345-67.890 1.234", "ATOM N ALA [A] 1 -12.345 -67.89 1.234 1 0 0 0"},
+        {"ATOM 1 N ALA A 1 5.5 -12.345-67.890 0.5 9.5",
+         "ATOM N ALA [A] 1 5.5 -12.345 -67.89 0.5 9.5 0 0"},
+        {"ATOM 1 N ALA A 1 1.234-5.678910.123 0.7",
+         "ATOM N ALA [A] 1 1.234 -5.678 910.123 0.7 0 0 0"},
+        {"ATOM 1 N ALA A 1 1.1.1.1.1 0.7", "ATOM N ALA [A] 1 0 0 0 0.7 0 0 0"},
+    };
+    for (const auto& c : cases) {
+        PdbFile pdb = ReadText(std::string(c[0]) + "\n");
+        ASSERT_EQ(pdb.atomCount, 1) << c[0];
+        EXPECT_EQ(Fields(pdb.records[0]), c[1]) << c[0];
+    }
 }
 
 TEST(PdbFileTest, RenamesChainsContinuedAfterTer) {
@@ -138,6 +95,9 @@ TEST(PdbFileTest, RenamesChainsContinuedAfterTer) {
     pdb = ReadText("ATOM 1 N ALA A 1 1 2 3\nTER\nATOM 2 N ALA B 1 1 2 3\n"
                    "ATOM 3 N ALA B 1 1 2 3\n");
     EXPECT_EQ(Chains(pdb), "ABB");
+    // A new model ends the renaming: NMR ensembles close every model with TER.
+    pdb = ReadText("ATOM 1 N ALA A 1 1 2 3\nTER\nMODEL 2\nATOM 1 N ALA A 1 1 2 3\n");
+    EXPECT_EQ(Chains(pdb), "AA");
     const std::string from = "YZxy9870", to = "ABya1081";
     for (std::size_t i = 0; i < from.size(); ++i) {
         const std::string line = std::string("ATOM 1 N ALA ") + from[i] + " 1 1.0 2 3\n";
@@ -149,11 +109,13 @@ TEST(PdbFileTest, NumbersModels) {
     PdbFile pdb = ReadText("ATOM 1 N ALA A 1 1 2 3\nMODEL 4\nATOM 1 N ALA A 1 1 2 3\n"
                            "ATOM 9 N ALA A 1 1 2 3 1 0\nATOM 2 N ALA B 1 1 2 3 1 0\n"
                            "ATOM 1 N ALA A 1 1 2 3\n");
-    std::vector<int> models;
-    for (const PdbRecord& r : pdb.records)
-        models.push_back(r.model);
     // Serial 2 restarts in another chain: a new model; serial 1 lacks B-factors: no change.
-    EXPECT_EQ(models, (std::vector<int>{0, 4, 4, 5, 5}));
+    EXPECT_EQ(Models(pdb), (std::vector<int>{0, 4, 4, 5, 5}));
+    // Frames separated by TER alone: the renamed chain marks each restart as a new model.
+    const std::string frame = "ATOM 1 N ALA A 1 1 2 3 1 0\nATOM 2 N ALA A 1 1 2 3 1 0\nTER\n";
+    pdb = ReadText(frame + frame + frame);
+    EXPECT_EQ(Models(pdb), (std::vector<int>{0, 0, 1, 1, 2, 2}));
+    EXPECT_EQ(Chains(pdb), "AABBCC");
 }
 
 TEST(PdbFileTest, ReadsConectLists) {
@@ -185,6 +147,17 @@ TEST(PdbFileTest, ReadsMonitorsAndBox) {
     EXPECT_TRUE(ReadText("BBOX_R 1 2 3\nBBOX_A 1 2 3\nBBOX_B 1 2 3\nBBOX_C 1 2 3").boxComplete);
 }
 
+// The message a setter raises for the text, or "" when it accepts it.
+std::string SetterError(void (PdbRecord::*set)(const char*), const char* text) {
+    PdbRecord r;
+    try {
+        (r.*set)(text);
+    } catch (const VornError& e) {
+        return e.Message();
+    }
+    return "";
+}
+
 TEST(PdbFileTest, SettersCheckLengthAndMarkWater) {
     PdbRecord r;
     r.SetResName("hoh");
@@ -192,21 +165,14 @@ TEST(PdbFileTest, SettersCheckLengthAndMarkWater) {
     EXPECT_EQ(r.hetero, 1);
     r.SetResName("ALA");
     EXPECT_EQ(r.hetero, 0);
-    r.SetAtomName("abcdefg");
-    EXPECT_STREQ(r.atomName, "ABCDEFG");
-    auto message = [](auto set) {
-        try {
-            set();
-        } catch (const VornError& e) {
-            return e.Message();
-        }
-        return std::string();
-    };
-    EXPECT_EQ(message([&] { r.SetRecord("HETATOMS"); }),
+    EXPECT_EQ(SetterError(&PdbRecord::SetRecord, "HETATOM"), "");
+    EXPECT_EQ(SetterError(&PdbRecord::SetRecord, "HETATOMS"),
               "SetRecord: Error in assigning PDB_RECORD_FIELD!");
-    EXPECT_EQ(message([&] { r.SetAtomName("ABCDEFGH"); }),
+    EXPECT_EQ(SetterError(&PdbRecord::SetAtomName, "ABCDEFG"), "");
+    EXPECT_EQ(SetterError(&PdbRecord::SetAtomName, "ABCDEFGH"),
               "SetAtomName: Error in assigning PDB_NAME_FIELD");
-    EXPECT_EQ(message([&] { r.SetResName("ABCDEF"); }),
+    EXPECT_EQ(SetterError(&PdbRecord::SetResName, "ABCDE"), "");
+    EXPECT_EQ(SetterError(&PdbRecord::SetResName, "ABCDEF"),
               "SetResName: Error in assigning PDB_RESIDUE_FIELD");
 }
 
@@ -260,6 +226,7 @@ TEST(PdbFileTest, ReadsRealFiles) {
     pdb.Read(VORN_TEST_DATA "/2eqq.pdb");
     EXPECT_EQ(pdb.records[423].model, 2);
     EXPECT_EQ(pdb.records.back().model, 20);
+    EXPECT_EQ(pdb.records.back().chain, 'A');
 }
 
 } // namespace
