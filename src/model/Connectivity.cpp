@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <unordered_map>
@@ -16,6 +17,14 @@ namespace {
 
 // The cell-size rule gives at most 51 cells per axis; the clamp only guards degenerate input.
 constexpr int kMaxCellsPerAxis = 128;
+
+// Slots tested at once by the pair search (see TestBlock).
+constexpr int kBlock = 8;
+
+// No two atoms bond farther apart than twice the largest bond radius (sulfur, 1.245 Å); the margin
+// covers float rounding of the coordinate differences.
+constexpr float kLargestBondRadius = 1.245f;
+constexpr float kBondReach = 2.0f * kLargestBondRadius + 0.01f;
 
 int AtomTotal(const PdbFile& pdb) {
     return std::max(0, std::min(pdb.atomCount, static_cast<int>(pdb.records.size())));
@@ -28,6 +37,9 @@ struct GridAxis {
     double min = 0.0;
     double cell = 4.0;
     int cells = 1;
+    // Per cell: the coordinate above which an atom is within bonding reach of the upper face, and
+    // below which of the lower face, rounded outwards to float.
+    std::vector<float> nearUpper, nearLower;
 
     int CellOf(float v) const {
         const double c = (static_cast<double>(v) - min) / cell;
@@ -43,6 +55,8 @@ struct GridAxis {
 template <typename Coord>
 GridAxis AxisOf(const PdbRecord* records, int n, Coord coord) {
     GridAxis axis;
+    axis.nearUpper.assign(1, -INFINITY);
+    axis.nearLower.assign(1, INFINITY);
     float lo = INFINITY, hi = -INFINITY;
     for (int i = 0; i < n; ++i) {
         const float v = coord(records[i]);
@@ -53,16 +67,25 @@ GridAxis AxisOf(const PdbRecord* records, int n, Coord coord) {
     }
     if (!(lo <= hi))
         return axis;
+    axis.nearUpper.clear();
+    axis.nearLower.clear();
     axis.min = lo;
     const double extent = static_cast<double>(hi) - lo;
     axis.cell = extent < 200.0 ? 4.0 : extent * 0.02; // large structures: about 50 cells
     axis.cells = std::min(static_cast<int>(extent / axis.cell) + 1, kMaxCellsPerAxis);
+    for (int c = 0; c < axis.cells; ++c) {
+        const double lower = axis.min + c * axis.cell;
+        axis.nearUpper.push_back(
+            std::nextafter(static_cast<float>(lower + axis.cell - kBondReach), -INFINITY));
+        axis.nearLower.push_back(std::nextafter(static_cast<float>(lower + kBondReach), INFINITY));
+    }
     return axis;
 }
 
 // Atoms bucketed by cell with a counting sort: slots cellStart[c] .. cellStart[c + 1] − 1 hold the
-// atoms of cell c in file order. Coordinates, radii and models are copied in slot order so that the
-// pair tests read memory sequentially.
+// atoms of cell c, sorted by z so that a pair search only scans the slots within bonding reach.
+// Coordinates, radii and models are copied in slot order so the tests read memory sequentially;
+// kBlock spare entries at the end let a block of tests run past the last atom.
 struct Grid {
     GridAxis ax, ay, az;
     std::vector<int> cellStart;
@@ -71,16 +94,56 @@ struct Grid {
     std::vector<int> model;
 
     int CellId(int cx, int cy, int cz) const { return (cz * ay.cells + cy) * ax.cells + cx; }
+    int Begin(int cell) const { return cellStart[static_cast<size_t>(cell)]; }
+    int End(int cell) const { return cellStart[static_cast<size_t>(cell) + 1]; }
 };
 
-std::vector<int> CellOfEachAtom(const Grid& g, const PdbRecord* records, int n) {
+void BucketAtoms(Grid& g, const PdbRecord* records, int n) {
     std::vector<int> cellOf(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         const PdbRecord& r = records[i];
         cellOf[static_cast<size_t>(i)] =
             g.CellId(g.ax.CellOf(r.x), g.ay.CellOf(r.y), g.az.CellOf(r.z));
     }
-    return cellOf;
+    const size_t cellTotal = static_cast<size_t>(g.ax.cells) * g.ay.cells * g.az.cells;
+    g.cellStart.assign(cellTotal + 1, 0);
+    for (int c : cellOf)
+        ++g.cellStart[static_cast<size_t>(c) + 1];
+    for (size_t c = 0; c < cellTotal; ++c)
+        g.cellStart[c + 1] += g.cellStart[c];
+    std::vector<int> next(g.cellStart.begin(), g.cellStart.end() - 1);
+    g.atom.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        g.atom[static_cast<size_t>(next[static_cast<size_t>(cellOf[i])]++)] = i;
+}
+
+// NaN sorts last so that the order stays well defined; such atoms never bond anyway.
+void SortCellsByZ(Grid& g, const PdbRecord* records) {
+    std::vector<std::pair<float, int>> keyed(g.atom.size());
+    for (size_t s = 0; s < keyed.size(); ++s) {
+        const float z = records[g.atom[s]].z;
+        keyed[s] = {std::isnan(z) ? INFINITY : z, g.atom[s]};
+    }
+    for (size_t c = 0; c + 1 < g.cellStart.size(); ++c)
+        if (g.cellStart[c + 1] - g.cellStart[c] > 1)
+            std::sort(keyed.begin() + g.cellStart[c], keyed.begin() + g.cellStart[c + 1]);
+    for (size_t s = 0; s < keyed.size(); ++s)
+        g.atom[s] = keyed[s].second;
+}
+
+void FillSlots(Grid& g, const PdbRecord* records) {
+    const size_t count = g.atom.size();
+    for (std::vector<float>* v : {&g.x, &g.y, &g.z, &g.radius})
+        v->assign(count + kBlock, 0.0f);
+    g.model.assign(count + kBlock, 0);
+    for (size_t s = 0; s < count; ++s) {
+        const PdbRecord& r = records[g.atom[s]];
+        g.x[s] = r.x;
+        g.y[s] = r.y;
+        g.z[s] = std::isnan(r.z) ? INFINITY : r.z; // keeps the cells sorted; still never bonds
+        g.radius[s] = BondRadius(r.atomName);
+        g.model[s] = r.model;
+    }
 }
 
 Grid BuildGrid(const PdbFile& pdb, int n) {
@@ -89,78 +152,141 @@ Grid BuildGrid(const PdbFile& pdb, int n) {
     g.ax = AxisOf(records, n, [](const PdbRecord& r) { return r.x; });
     g.ay = AxisOf(records, n, [](const PdbRecord& r) { return r.y; });
     g.az = AxisOf(records, n, [](const PdbRecord& r) { return r.z; });
-    const std::vector<int> cellOf = CellOfEachAtom(g, records, n);
-    const size_t cellTotal = static_cast<size_t>(g.ax.cells) * g.ay.cells * g.az.cells;
-    g.cellStart.assign(cellTotal + 1, 0);
-    for (int c : cellOf)
-        ++g.cellStart[static_cast<size_t>(c) + 1];
-    for (size_t c = 0; c < cellTotal; ++c)
-        g.cellStart[c + 1] += g.cellStart[c];
-    std::vector<int> next(g.cellStart.begin(), g.cellStart.end() - 1);
-    const size_t count = static_cast<size_t>(n);
-    for (std::vector<float>* v : {&g.x, &g.y, &g.z, &g.radius})
-        v->resize(count);
-    g.atom.resize(count);
-    g.model.resize(count);
-    for (int i = 0; i < n; ++i) {
-        const size_t slot = static_cast<size_t>(next[static_cast<size_t>(cellOf[i])]++);
-        const PdbRecord& r = records[i];
-        g.atom[slot] = i;
-        g.x[slot] = r.x;
-        g.y[slot] = r.y;
-        g.z[slot] = r.z;
-        g.radius[slot] = BondRadius(r.atomName);
-        g.model[slot] = r.model;
-    }
+    BucketAtoms(g, records, n);
+    SortCellsByZ(g, records);
+    FillSlots(g, records);
     return g;
 }
 
 using PairList = std::vector<std::pair<int, int>>;
 
-// Tests every atom of cell a against every atom of cell b (within one cell, only the later ones).
-// The three partial sums are compared separately, in single precision, with strict inequalities.
-void TestCells(const Grid& g, int a, int b, PairList& pairs) {
-    const int aEnd = g.cellStart[static_cast<size_t>(a) + 1];
-    const int bEnd = g.cellStart[static_cast<size_t>(b) + 1];
-    for (int i = g.cellStart[static_cast<size_t>(a)]; i < aEnd; ++i) {
-        const float xi = g.x[i], yi = g.y[i], zi = g.z[i], ri = g.radius[i];
-        const int mi = g.model[i];
-        for (int j = a == b ? i + 1 : g.cellStart[static_cast<size_t>(b)]; j < bEnd; ++j) {
-            if (g.model[j] != mi)
+// Bonded means dx² < t, dx² + dy² < t and dx² + dy² + dz² < t in single precision with strict
+// inequalities, t = (ri + rj)². Float rounding is monotonic and the squares are not negative, so
+// the full sum fails whenever a partial sum fails (NaN and infinity included): the last test
+// decides alone. Slots are tested kBlock at a time without branches, which the compiler turns into
+// vector code.
+struct BlockHits {
+    unsigned char hit[kBlock];
+
+    bool Any() const {
+        std::uint64_t word;
+        static_assert(sizeof word == sizeof hit, "one byte per slot");
+        std::memcpy(&word, hit, sizeof word);
+        return word != 0;
+    }
+};
+
+BlockHits TestBlock(const Grid& g, int i, int j0) {
+    const float *x = g.x.data() + j0, *y = g.y.data() + j0, *z = g.z.data() + j0;
+    const float* radius = g.radius.data() + j0;
+    const int* model = g.model.data() + j0;
+    const float xi = g.x[i], yi = g.y[i], zi = g.z[i], ri = g.radius[i];
+    const int mi = g.model[i];
+    BlockHits hits;
+    for (int k = 0; k < kBlock; ++k) {
+        const float r = ri + radius[k];
+        const float dx = xi - x[k], dy = yi - y[k], dz = zi - z[k];
+        const float d2 = (dx * dx + dy * dy) + dz * dz;
+        hits.hit[k] = static_cast<unsigned char>((d2 < r * r) & (model[k] == mi));
+    }
+    return hits;
+}
+
+// Tests slot i against the slots begin .. end − 1. A pair is recorded as (atom of the walked cell,
+// atom of the neighbour cell); within one cell as (earlier atom, later atom) in file order.
+void TestRange(const Grid& g, int i, int begin, int end, bool sameCell, PairList& pairs) {
+    const int atomI = g.atom[static_cast<size_t>(i)];
+    for (int j = begin; j < end; j += kBlock) {
+        const BlockHits hits = TestBlock(g, i, j);
+        if (!hits.Any())
+            continue;
+        for (int k = 0; k < kBlock && j + k < end; ++k) {
+            if (!hits.hit[k])
                 continue;
-            const float r = ri + g.radius[j];
-            const float t = r * r;
-            const float dx = xi - g.x[j];
-            const float dx2 = dx * dx;
-            if (!(dx2 < t))
-                continue;
-            const float dy = yi - g.y[j];
-            const float dxy2 = dx2 + dy * dy;
-            if (!(dxy2 < t))
-                continue;
-            const float dz = zi - g.z[j];
-            if (dxy2 + dz * dz < t)
-                pairs.emplace_back(g.atom[i], g.atom[j]);
+            const int atomJ = g.atom[static_cast<size_t>(j + k)];
+            if (sameCell && atomJ < atomI)
+                pairs.emplace_back(atomJ, atomI);
+            else
+                pairs.emplace_back(atomI, atomJ);
         }
     }
 }
 
-struct Offset {
-    int dx, dy, dz;
+// The part of a cell that can hold partners for a neighbour cell: along an axis where the
+// neighbour lies above, only atoms within bonding reach of the upper face; below, of the lower
+// face. The float bounds are rounded outwards; NaN coordinates fall outside every slab.
+struct Slab {
+    float lo[3] = {-INFINITY, -INFINITY, -INFINITY};
+    float hi[3] = {INFINITY, INFINITY, INFINITY};
+
+    bool Holds(const Grid& g, int slot) const {
+        const size_t s = static_cast<size_t>(slot);
+        return (g.x[s] > lo[0]) & (g.x[s] < hi[0]) & (g.y[s] > lo[1]) & (g.y[s] < hi[1]) &
+               (g.z[s] > lo[2]) & (g.z[s] < hi[2]);
+    }
 };
 
-// Half of the 26 neighbours plus the cell itself, so each pair of cells is visited once.
-constexpr Offset kHalfShell[14] = {{0, 0, 0}, {1, 0, 0},  {0, 1, 0},  {0, 0, 1},  {1, 1, 0},
-                                   {1, 0, 1}, {0, 1, 1},  {1, -1, 0}, {-1, 0, 1}, {0, -1, 1},
-                                   {1, 1, 1}, {-1, 1, 1}, {1, -1, 1}, {-1, -1, 1}};
+struct Offset {
+    int d[3];
+};
 
+Slab SlabTowards(const Grid& g, const int cell[3], const Offset& o) {
+    Slab slab;
+    const GridAxis* axes[3] = {&g.ax, &g.ay, &g.az};
+    for (int k = 0; k < 3; ++k) {
+        if (o.d[k] > 0)
+            slab.lo[k] = axes[k]->nearUpper[static_cast<size_t>(cell[k])];
+        else if (o.d[k] < 0)
+            slab.hi[k] = axes[k]->nearLower[static_cast<size_t>(cell[k])];
+    }
+    return slab;
+}
+
+// Tests every atom of cell a against every atom of cell b (within one cell, each pair once). Only
+// atoms of a inside the slab facing b are tried. Both cells are sorted by z, so the atoms of a
+// start at the slab's lower z bound, and the slots of b within bonding reach of an atom form a
+// window whose ends only move forward.
+void TestCells(const Grid& g, int a, int b, const Slab& slab, PairList& pairs) {
+    const bool sameCell = a == b;
+    const int bEnd = g.End(b);
+    int lo = g.Begin(b), hi = lo;
+    int i = g.Begin(a);
+    if (!sameCell)
+        i = static_cast<int>(std::upper_bound(g.z.begin() + i, g.z.begin() + g.End(a), slab.lo[2]) -
+                             g.z.begin());
+    for (; i < g.End(a); ++i) {
+        if (!sameCell && !slab.Holds(g, i))
+            continue;
+        const float zi = g.z[static_cast<size_t>(i)];
+        if (sameCell)
+            lo = i + 1;
+        while (lo < bEnd && g.z[static_cast<size_t>(lo)] - zi <= -kBondReach)
+            ++lo;
+        hi = std::max(hi, lo);
+        while (hi < bEnd && g.z[static_cast<size_t>(hi)] - zi < kBondReach)
+            ++hi;
+        TestRange(g, i, lo, hi, sameCell, pairs);
+    }
+}
+
+// Half of the 26 neighbours plus the cell itself, so each pair of cells is visited once.
+constexpr Offset kHalfShell[14] = {{{0, 0, 0}},  {{1, 0, 0}},  {{0, 1, 0}}, {{0, 0, 1}},
+                                   {{1, 1, 0}},  {{1, 0, 1}},  {{0, 1, 1}}, {{1, -1, 0}},
+                                   {{-1, 0, 1}}, {{0, -1, 1}}, {{1, 1, 1}}, {{-1, 1, 1}},
+                                   {{1, -1, 1}}, {{-1, -1, 1}}};
+
+// The pairs of one cell and one neighbour are put back into file order, the order in which a plain
+// walk over the atoms of the cell and then those of the neighbour would find them.
 void TestNeighbours(const Grid& g, int cx, int cy, int cz, PairList& pairs) {
-    const int cell = g.CellId(cx, cy, cz);
+    const int cell[3] = {cx, cy, cz};
     for (const Offset& o : kHalfShell) {
-        const int nx = cx + o.dx, ny = cy + o.dy, nz = cz + o.dz;
+        const int nx = cx + o.d[0], ny = cy + o.d[1], nz = cz + o.d[2];
         if (nx < 0 || ny < 0 || nx >= g.ax.cells || ny >= g.ay.cells || nz >= g.az.cells)
             continue;
-        TestCells(g, cell, g.CellId(nx, ny, nz), pairs);
+        const size_t first = pairs.size();
+        TestCells(g, g.CellId(cx, cy, cz), g.CellId(nx, ny, nz), SlabTowards(g, cell, o), pairs);
+        if (pairs.size() - first > 1)
+            std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end());
     }
 }
 
@@ -172,8 +298,8 @@ PairList FindPairs(const Grid& g) {
     for (int cz = 0; cz < g.az.cells; ++cz)
         for (int cy = 0; cy < g.ay.cells; ++cy)
             for (int cx = 0; cx < g.ax.cells; ++cx) {
-                const size_t cell = static_cast<size_t>(g.CellId(cx, cy, cz));
-                if (g.cellStart[cell] != g.cellStart[cell + 1])
+                const int cell = g.CellId(cx, cy, cz);
+                if (g.Begin(cell) != g.End(cell))
                     TestNeighbours(g, cx, cy, cz, pairs);
             }
     return pairs;
@@ -191,7 +317,9 @@ Connectivity EntriesFromPairs(const PdbFile& pdb, int n, const PairList& pairs, 
     auto value = [&](int i) { return serialMode ? pdb.records[static_cast<size_t>(i)].serial : i; };
     for (int i = 0; i < n; ++i) {
         conn.entries[static_cast<size_t>(i)].owner = value(i);
-        conn.entries[static_cast<size_t>(i)].bonded.reserve(static_cast<size_t>(degree[i]));
+        if (degree[static_cast<size_t>(i)] > 0)
+            conn.entries[static_cast<size_t>(i)].bonded.reserve(
+                static_cast<size_t>(degree[static_cast<size_t>(i)]));
     }
     for (const auto& p : pairs) {
         conn.entries[static_cast<size_t>(p.first)].bonded.push_back(value(p.second));
@@ -337,7 +465,7 @@ float BondRadius(const char* atomName) {
     case 'P':
         return 0.975f;
     case 'S':
-        return 1.245f;
+        return kLargestBondRadius;
     default:
         return 0.905f;
     }

@@ -4,6 +4,7 @@
 
 #include "io/PdbFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -116,7 +117,57 @@ TEST(ConnectivityGrid, LargeExtentUsesCellsOfTwoPercent) {
     }
 }
 
-TEST(ConnectivityGrid, MatchesAllPairsSearch) {
+// The plain grid walk, cell lists in file order, as the reference for the neighbour order.
+std::vector<List> WalkedLists(const PdbFile& pdb) {
+    float lo[3], cell[3];
+    int cells[3];
+    for (int k = 0; k < 3; ++k) {
+        auto coord = [k](const PdbRecord& r) { return k == 0 ? r.x : k == 1 ? r.y : r.z; };
+        float hi = lo[k] = coord(pdb.records[0]);
+        for (const PdbRecord& r : pdb.records)
+            lo[k] = std::min(lo[k], coord(r)), hi = std::max(hi, coord(r));
+        cell[k] = hi - lo[k] < 200 ? 4.0f : (hi - lo[k]) * 0.02f;
+        cells[k] = static_cast<int>((hi - lo[k]) / cell[k]) + 1;
+    }
+    std::vector<List> grid(static_cast<size_t>(cells[0] * cells[1] * cells[2])),
+        lists(pdb.records.size());
+    auto id = [&](int x, int y, int z) {
+        return static_cast<size_t>((z * cells[1] + y) * cells[0] + x);
+    };
+    for (size_t i = 0; i < pdb.records.size(); ++i) {
+        const PdbRecord& r = pdb.records[i];
+        grid[id(static_cast<int>((r.x - lo[0]) / cell[0]),
+                static_cast<int>((r.y - lo[1]) / cell[1]),
+                static_cast<int>((r.z - lo[2]) / cell[2]))]
+            .push_back(static_cast<int>(i));
+    }
+    const int offsets[14][3] = {{0, 0, 0}, {1, 0, 0},  {0, 1, 0},  {0, 0, 1},  {1, 1, 0},
+                                {1, 0, 1}, {0, 1, 1},  {1, -1, 0}, {-1, 0, 1}, {0, -1, 1},
+                                {1, 1, 1}, {-1, 1, 1}, {1, -1, 1}, {-1, -1, 1}};
+    for (int z = 0; z < cells[2]; ++z)
+        for (int y = 0; y < cells[1]; ++y)
+            for (int x = 0; x < cells[0]; ++x)
+                for (const auto& o : offsets) {
+                    const int nx = x + o[0], ny = y + o[1], nz = z + o[2];
+                    if (nx < 0 || ny < 0 || nx >= cells[0] || ny >= cells[1] || nz >= cells[2])
+                        continue;
+                    const List &a = grid[id(x, y, z)], &b = grid[id(nx, ny, nz)];
+                    for (size_t p = 0; p < a.size(); ++p)
+                        for (size_t q = &a == &b ? p + 1 : 0; q < b.size(); ++q) {
+                            const PdbRecord &ri = pdb.records[a[p]], &rj = pdb.records[b[q]];
+                            const float r = BondRadius(ri.atomName) + BondRadius(rj.atomName);
+                            const float dx = ri.x - rj.x, dy = ri.y - rj.y, dz = ri.z - rj.z;
+                            const float t = r * r, dx2 = dx * dx, dxy2 = dx2 + dy * dy;
+                            if (ri.model == rj.model && dx2 < t && dxy2 < t && dxy2 + dz * dz < t) {
+                                lists[a[p]].push_back(b[q]);
+                                lists[b[q]].push_back(a[p]);
+                            }
+                        }
+                }
+    return lists;
+}
+
+TEST(ConnectivityGrid, MatchesAllPairsSearchAndPlainWalkOrder) {
     const char* names[] = {"C", "N", "O", "H", "1HB", "SG", "P", "D1"};
     std::mt19937 random(12345);
     for (float xSize : {12.0f, 260.0f}) {
@@ -136,13 +187,12 @@ TEST(ConnectivityGrid, MatchesAllPairsSearch) {
                     expected.emplace(i, j);
             }
         const Connectivity conn = BondsFromCoordinates(pdb, false);
-        size_t listed = 0;
-        for (const BondedEntry& e : conn.entries)
-            listed += e.bonded.size();
         EXPECT_GT(expected.size(), 50u);
         EXPECT_EQ(PairsOf(conn), expected);
-        EXPECT_EQ(listed, 2 * expected.size());
         EXPECT_EQ(conn.bondCount, static_cast<int>(expected.size()));
+        const std::vector<List> walked = WalkedLists(pdb);
+        for (size_t i = 0; i < walked.size(); ++i)
+            ASSERT_EQ(conn.entries[i].bonded, walked[i]) << "atom " << i;
     }
 }
 
