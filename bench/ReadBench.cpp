@@ -1,7 +1,7 @@
 // Measures the whole read of a structure (read, build, bonds, secondary structure, colours,
 // radii) on proteins tiled to a given atom count: time per stage and peak resident memory.
 //
-//   read_bench SOURCE.pdb ATOMS [WORKDIR]
+//   read_bench SOURCE.pdb ATOMS [WORKDIR]      (VORN_BENCH_KEEP=1 keeps the tiled file)
 //
 // The source protein's ATOM/HETATM and CONECT records are copied with offsets on a cubic
 // lattice until the atom count is reached; serial numbers run on, chains cycle through A-Z.
@@ -158,6 +158,7 @@ int main(int argc, char** argv) {
                 1024.0 * static_cast<double>(peakKb) / static_cast<double>(atoms),
                 1024.0 * static_cast<double>(peakKb - baseKb) / static_cast<double>(atoms),
                 static_cast<double>(baseKb) / 1024.0);
-    std::remove(file.c_str());
+    if (!std::getenv("VORN_BENCH_KEEP"))
+        std::remove(file.c_str());
     return 0;
 }

@@ -99,7 +99,7 @@ public:
     template <typename NodePtr, typename Ref>
     class Iter {
     public:
-        using iterator_category = std::bidirectional_iterator_tag;
+        using iterator_category = std::forward_iterator_tag;
         using value_type = T;
         using difference_type = std::ptrdiff_t;
         using pointer = std::remove_reference_t<Ref>*;

@@ -15,12 +15,14 @@ struct Rgba {
     bool operator!=(const Rgba& o) const { return !(*this == o); }
 };
 
+// Names are short fixed fields (a PDB atom name has at most 7 characters, a residue name at most
+// 5): inline arrays keep a million atoms compact and cheap to copy.
 struct Atom {
-    std::string name;      // atom name as the reader delivered it
+    char name[8] = "";     // atom name as the reader delivered it
     float radius = 1.0f;   // display radius, Å
     float mass = 1.0f;     // atomic mass units
     float x = 0, y = 0, z = 0; // Å
-    std::string resName;
+    char resName[8] = "";
     std::int32_t resSeq = 0;
     float tempFactor = 0;
     float occupancy = 0;

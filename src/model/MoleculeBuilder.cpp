@@ -6,6 +6,7 @@
 #include "model/Molecule.h"
 #include "model/UiHost.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -26,9 +27,17 @@ int CountModels(const PdbFile& pdb, UiHost* ui) {
     return models;
 }
 
+// Copies a NUL-terminated field into a fixed array, cutting it to fit.
+template <size_t N>
+void CopyName(char (&to)[N], const char* from) {
+    const size_t length = std::min(std::strlen(from), N - 1);
+    std::memcpy(to, from, length);
+    to[length] = '\0';
+}
+
 Atom AtomOfRecord(const PdbRecord& r) {
     Atom atom;
-    atom.name = r.atomName;
+    CopyName(atom.name, r.atomName);
     atom.element = ElementOfAtomName(r.atomName);
     atom.x = r.x;
     atom.y = r.y;
@@ -38,7 +47,7 @@ Atom AtomOfRecord(const PdbRecord& r) {
     atom.occupancy = r.occupancy;
     atom.resSeq = r.resSeq;
     atom.hetero = r.hetero != 0;
-    atom.resName = r.resName;
+    CopyName(atom.resName, r.resName);
     atom.model = r.model;
     atom.chain = r.chain;
     return atom;
@@ -69,10 +78,10 @@ void AddModelFrames(Molecule& mol, const PdbFile& pdb, int atomCount, int models
 // one decides; the alpha-carbon and orientation atoms are found by their exact names.
 void AddToResidue(Residue& residue, const Atom& atom, int index) {
     residue.atoms.Append(index);
-    residue.type = ResidueTypeOfName(atom.resName.c_str());
+    residue.type = ResidueTypeOfName(atom.resName);
     residue.number = atom.resSeq;
     const bool nucleotide = IsNucleotide(residue.type);
-    const char* name = atom.name.c_str();
+    const char* name = atom.name;
     if (std::strcmp(name, nucleotide ? "C3*" : "CA") == 0)
         residue.caIndex = index;
     else if (std::strcmp(name, nucleotide ? "C5*" : "O") == 0)
@@ -166,7 +175,7 @@ void MarkLoneOxygens(Molecule& mol) {
     for (const Bond& bond : mol.bonds)
         bonded[static_cast<size_t>(bond.first)] = bonded[static_cast<size_t>(bond.second)] = 1;
     for (size_t i = 0; i < mol.atoms.size(); ++i)
-        if (!bonded[i] && mol.atoms[i].name.compare(0, 1, "O") == 0)
+        if (!bonded[i] && mol.atoms[i].name[0] == 'O')
             mol.atoms[i].hetero = true;
 }
 
