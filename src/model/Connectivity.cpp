@@ -305,26 +305,27 @@ PairList FindPairs(const Grid& g) {
     return pairs;
 }
 
-// One entry per atom with its neighbours in pair order; each list is allocated once at its size.
+// One entry per atom with its neighbours in pair order, laid out flat by a counting sort.
 Connectivity EntriesFromPairs(const PdbFile& pdb, int n, const PairList& pairs, bool serialMode) {
     Connectivity conn;
     conn.serialMode = serialMode;
     conn.bondCount = static_cast<int>(pairs.size());
-    std::vector<int> degree(static_cast<size_t>(n), 0);
+    std::vector<int> start(static_cast<size_t>(n) + 1, 0);
     for (const auto& p : pairs)
-        ++degree[static_cast<size_t>(p.first)], ++degree[static_cast<size_t>(p.second)];
-    conn.entries.resize(static_cast<size_t>(n));
+        ++start[static_cast<size_t>(p.first) + 1], ++start[static_cast<size_t>(p.second) + 1];
+    for (size_t i = 0; i < static_cast<size_t>(n); ++i)
+        start[i + 1] += start[i];
     auto value = [&](int i) { return serialMode ? pdb.records[static_cast<size_t>(i)].serial : i; };
-    for (int i = 0; i < n; ++i) {
-        conn.entries[static_cast<size_t>(i)].owner = value(i);
-        if (degree[static_cast<size_t>(i)] > 0)
-            conn.entries[static_cast<size_t>(i)].bonded.reserve(
-                static_cast<size_t>(degree[static_cast<size_t>(i)]));
-    }
+    std::vector<int> values(2 * pairs.size());
+    std::vector<int> fill(start.begin(), start.end() - 1);
     for (const auto& p : pairs) {
-        conn.entries[static_cast<size_t>(p.first)].bonded.push_back(value(p.second));
-        conn.entries[static_cast<size_t>(p.second)].bonded.push_back(value(p.first));
+        values[static_cast<size_t>(fill[static_cast<size_t>(p.first)]++)] = value(p.second);
+        values[static_cast<size_t>(fill[static_cast<size_t>(p.second)]++)] = value(p.first);
     }
+    conn.owners.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        conn.owners[static_cast<size_t>(i)] = value(i);
+    conn.bonded = FlatLists(std::move(start), std::move(values));
     return conn;
 }
 
@@ -364,9 +365,15 @@ bool AllOneModel(const PdbFile& pdb, int n) {
     return true;
 }
 
+// A file's CONECT entry with its serials turned into atom indices.
+struct IndexedEntry {
+    int owner = 0;
+    std::vector<int> bonded;
+};
+
 // The file's lists as atom indices; false when any serial, owner or listed, names no atom.
 bool ListsAsIndices(const PdbFile& pdb, const SerialLookup& lookup,
-                    std::vector<BondedEntry>& lists) {
+                    std::vector<IndexedEntry>& lists) {
     lists.resize(pdb.conects.size());
     for (size_t e = 0; e < pdb.conects.size(); ++e) {
         lists[e].owner = lookup.IndexOf(pdb.conects[e].owner);
@@ -383,6 +390,37 @@ bool ListsAsIndices(const PdbFile& pdb, const SerialLookup& lookup,
     return true;
 }
 
+// The computed lists while the file's lists are merged in: an atom's list is copied out of the
+// flat layout the first time the merge changes it, and the layout is rebuilt once at the end.
+class EditedLists {
+public:
+    explicit EditedLists(const FlatLists& computed) : m_computed(computed) {}
+
+    std::vector<int>& Edit(int atom) {
+        auto it = m_edited.find(atom);
+        if (it == m_edited.end())
+            it = m_edited.emplace(atom, m_computed[atom].ToVector()).first;
+        return it->second;
+    }
+
+    FlatLists Rebuild() const {
+        FlatLists lists;
+        lists.Reserve(static_cast<size_t>(m_computed.Count()), m_computed.Values().size());
+        for (int atom = 0; atom < m_computed.Count(); ++atom) {
+            const auto it = m_edited.find(atom);
+            if (it == m_edited.end())
+                lists.Add(m_computed[atom].begin(), m_computed[atom].end());
+            else
+                lists.Add(it->second.begin(), it->second.end());
+        }
+        return lists;
+    }
+
+private:
+    const FlatLists& m_computed;
+    std::unordered_map<int, std::vector<int>> m_edited;
+};
+
 void Erase(std::vector<int>& list, int value) {
     list.erase(std::remove(list.begin(), list.end(), value), list.end());
 }
@@ -393,30 +431,30 @@ bool Contains(const std::vector<int>& list, int value) {
 
 // A hetero owner's neighbours become exactly the listed ones, kept symmetric: the computed back
 // references go, the listed atoms get the owner appended.
-void ReplaceWithListed(Connectivity& conn, const BondedEntry& listed) {
-    std::vector<int>& own = conn.entries[static_cast<size_t>(listed.owner)].bonded;
-    conn.bondCount += static_cast<int>(listed.bonded.size()) - static_cast<int>(own.size());
+void ReplaceWithListed(EditedLists& edit, int& bondCount, const IndexedEntry& listed) {
+    std::vector<int>& own = edit.Edit(listed.owner);
+    bondCount += static_cast<int>(listed.bonded.size()) - static_cast<int>(own.size());
     const std::vector<int> old = std::move(own);
     own.clear();
     for (int v : old)
-        Erase(conn.entries[static_cast<size_t>(v)].bonded, listed.owner);
-    own = listed.bonded;
+        Erase(edit.Edit(v), listed.owner);
+    edit.Edit(listed.owner) = listed.bonded;
     for (int v : listed.bonded)
-        conn.entries[static_cast<size_t>(v)].bonded.push_back(listed.owner);
+        edit.Edit(v).push_back(listed.owner);
 }
 
 // A standard-residue owner keeps its computed neighbours and gains the listed ones: a disulfide
 // CONECT line names only the partner sulfur, and replacing would cut the cysteine from its CB.
-void AddListed(Connectivity& conn, const BondedEntry& listed) {
-    std::vector<int>& own = conn.entries[static_cast<size_t>(listed.owner)].bonded;
+void AddListed(EditedLists& edit, int& bondCount, const IndexedEntry& listed) {
     for (int v : listed.bonded) {
+        std::vector<int>& own = edit.Edit(listed.owner);
         if (v == listed.owner || Contains(own, v))
             continue;
         own.push_back(v);
-        std::vector<int>& back = conn.entries[static_cast<size_t>(v)].bonded;
+        std::vector<int>& back = edit.Edit(v);
         if (!Contains(back, listed.owner))
             back.push_back(listed.owner);
-        ++conn.bondCount;
+        ++bondCount;
     }
 }
 
@@ -427,27 +465,27 @@ bool IsStandardResidueAtom(const PdbRecord& r) {
 // Walks the computed entries in atom order and the file's lists in file order; a list is applied
 // when its owner is the atom reached. Lists out of atom order are passed over, as the walk never
 // returns to an earlier atom.
-void MergeFileLists(Connectivity& conn, const PdbFile& pdb, const std::vector<BondedEntry>& lists) {
+void MergeFileLists(Connectivity& conn, const PdbFile& pdb, const std::vector<IndexedEntry>& lists) {
+    EditedLists edit(conn.bonded);
     size_t next = 0;
-    const int n = static_cast<int>(conn.entries.size());
-    for (int atom = 0; atom < n && next < lists.size(); ++atom) {
+    for (int atom = 0; atom < conn.EntryCount() && next < lists.size(); ++atom) {
         if (lists[next].owner != atom)
             continue;
         if (IsStandardResidueAtom(pdb.records[static_cast<size_t>(atom)]))
-            AddListed(conn, lists[next]);
+            AddListed(edit, conn.bondCount, lists[next]);
         else
-            ReplaceWithListed(conn, lists[next]);
+            ReplaceWithListed(edit, conn.bondCount, lists[next]);
         ++next;
     }
+    conn.bonded = edit.Rebuild();
 }
 
 void IndicesToSerials(Connectivity& conn, const PdbFile& pdb) {
     auto serial = [&](int i) { return pdb.records[static_cast<size_t>(i)].serial; };
-    for (BondedEntry& e : conn.entries) {
-        e.owner = serial(e.owner);
-        for (int& v : e.bonded)
-            v = serial(v);
-    }
+    for (int& owner : conn.owners)
+        owner = serial(owner);
+    for (int& v : conn.bonded.Values())
+        v = serial(v);
     conn.serialMode = true;
 }
 
@@ -486,12 +524,10 @@ Connectivity FileConnectivity(const PdbFile& pdb) {
     Connectivity conn;
     conn.serialMode = true;
     conn.bondCount = pdb.bondCount;
-    conn.entries.resize(pdb.conects.size());
-    for (size_t e = 0; e < pdb.conects.size(); ++e) {
-        conn.entries[e].owner = pdb.conects[e].owner;
-        conn.entries[e].bonded.reserve(static_cast<size_t>(pdb.conects[e].bonded.Count()));
-        for (int serial : pdb.conects[e].bonded)
-            conn.entries[e].bonded.push_back(serial);
+    conn.owners.reserve(pdb.conects.size());
+    for (const ConectEntry& entry : pdb.conects) {
+        conn.owners.push_back(entry.owner);
+        conn.bonded.Add(entry.bonded.begin(), entry.bonded.end());
     }
     return conn;
 }
@@ -504,7 +540,7 @@ Connectivity MakeConnectivity(const PdbFile& pdb, bool indexModeRequested) {
         return BondsFromCoordinates(pdb, !indexModeRequested);
     if (!AllOneModel(pdb, n)) // multi-model files: CONECT lists cannot name each model's atoms
         return BondsFromCoordinates(pdb, false);
-    std::vector<BondedEntry> lists;
+    std::vector<IndexedEntry> lists;
     if (!ListsAsIndices(pdb, SerialLookup(pdb, n), lists))
         return BondsFromCoordinates(pdb, true);
     // The merge runs on atom indices, which is the serial walk without a lookup per value.

@@ -2,21 +2,21 @@
 // interatomic distances on a uniform grid, or both.
 #pragma once
 
+#include "core/FlatLists.h"
+
 #include <vector>
 
 class PdbFile;
 
-// One atom's bonded list. Owner and values are atom indices (index mode) or serial numbers
-// (serial mode).
-struct BondedEntry {
-    int owner = 0;
-    std::vector<int> bonded;
-};
-
+// Bonded lists, one entry per owner atom. Owners and values are atom indices (index mode) or
+// serial numbers (serial mode).
 struct Connectivity {
-    std::vector<BondedEntry> entries;
+    std::vector<int> owners; // the owner of each entry
+    FlatLists bonded;        // the bonded values of each entry
     int bondCount = 0;       // bonds found
     bool serialMode = false; // values are serial numbers, to be mapped to atom indices
+
+    int EntryCount() const { return static_cast<int>(owners.size()); }
 };
 
 // Bond radius (Å) of an atom from the first letter of its name.

@@ -1,6 +1,7 @@
 // The in-memory molecule: atoms, chains of residues, bonds, monitors and trajectory frames.
 #pragma once
 
+#include "core/FlatLists.h"
 #include "core/IndexedList.h"
 #include "model/Elements.h"
 
@@ -80,7 +81,7 @@ struct Molecule {
     std::vector<Chain> chains;
     std::vector<Bond> bonds;
     IndexedList<Monitor> monitors;
-    std::vector<std::vector<int>> bonded; // per atom, the indices of its bonded atoms
+    FlatLists bonded; // per atom, the indices of its bonded atoms
 
     // Trajectory frames: each 3 × atom count floats (x, y, z per atom, in atom order).
     IndexedList<std::vector<float>> frames;

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -130,42 +132,65 @@ int AtomIndexOfValue(const PdbFile& pdb, const Connectivity& conn, int value, in
     return (index >= 0 && index < atomCount) ? index : -1;
 }
 
-// Maps an entry's values to atom indices in place, dropping values that name no atom.
-void MapToAtomIndices(std::vector<int>& values, const PdbFile& pdb, const Connectivity& conn,
-                      int atomCount) {
-    size_t kept = 0;
-    for (int value : values) {
-        const int index = AtomIndexOfValue(pdb, conn, value, atomCount);
-        if (index >= 0)
-            values[kept++] = index;
-    }
-    values.resize(kept);
+// The usual outcome: index mode with one entry per atom in atom order, ready to be the
+// molecule's lists as they stand.
+bool IsOneEntryPerAtom(const Connectivity& conn, int atomCount) {
+    if (conn.serialMode || conn.EntryCount() != atomCount)
+        return false;
+    for (int i = 0; i < atomCount; ++i)
+        if (conn.owners[static_cast<size_t>(i)] != i)
+            return false;
+    for (int v : conn.bonded.Values())
+        if (v < 0 || v >= atomCount)
+            return false;
+    return true;
 }
 
+// Gathers the entries' (owner, bonded) pairs as atom indices per owner atom, entries in order,
+// dropping values that name no atom.
+FlatLists ListsPerAtom(const PdbFile& pdb, const Connectivity& conn, int atomCount) {
+    std::vector<std::pair<int, int>> pairs;
+    pairs.reserve(conn.bonded.Values().size());
+    for (int e = 0; e < conn.EntryCount(); ++e) {
+        const int a = AtomIndexOfValue(pdb, conn, conn.owners[static_cast<size_t>(e)], atomCount);
+        if (a < 0)
+            continue;
+        for (int value : conn.bonded[e]) {
+            const int b = AtomIndexOfValue(pdb, conn, value, atomCount);
+            if (b >= 0)
+                pairs.emplace_back(a, b);
+        }
+    }
+    std::vector<int> start(static_cast<size_t>(atomCount) + 1, 0);
+    for (const auto& p : pairs)
+        ++start[static_cast<size_t>(p.first) + 1];
+    for (size_t i = 0; i < static_cast<size_t>(atomCount); ++i)
+        start[i + 1] += start[i];
+    std::vector<int> values(pairs.size());
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (const auto& p : pairs)
+        values[static_cast<size_t>(fill[static_cast<size_t>(p.first)]++)] = p.second;
+    return FlatLists(std::move(start), std::move(values));
+}
+
+// Each listed pair (a, b) with a < b is one bond, in owner order and then list order. With the
+// multi-model option only bonds within the first record's model are kept.
 void BuildBonds(Molecule& mol, const PdbFile& pdb, bool multiModel, bool connect) {
     Connectivity conn =
         connect ? MakeConnectivity(pdb, /*indexModeRequested=*/true) : FileConnectivity(pdb);
     const int atomCount = mol.AtomCount();
+    mol.bonded = IsOneEntryPerAtom(conn, atomCount) ? std::move(conn.bonded)
+                                                    : ListsPerAtom(pdb, conn, atomCount);
     const int firstModel = pdb.records.empty() ? 0 : pdb.records.front().model;
-    mol.bonded.assign(static_cast<size_t>(atomCount), {});
-    mol.bonds.reserve(conn.entries.size() + conn.entries.size() / 8);
-    for (BondedEntry& entry : conn.entries) {
-        const int a = AtomIndexOfValue(pdb, conn, entry.owner, atomCount);
-        if (a < 0)
-            continue;
-        MapToAtomIndices(entry.bonded, pdb, conn, atomCount);
+    mol.bonds.reserve(mol.bonded.Values().size() / 2);
+    for (int a = 0; a < atomCount; ++a) {
         const Atom& atomA = mol.atoms[static_cast<size_t>(a)];
-        for (int b : entry.bonded) {
+        for (int b : mol.bonded[a]) {
             const Atom& atomB = mol.atoms[static_cast<size_t>(b)];
             if (a >= b || (multiModel && (atomA.model != firstModel || atomB.model != firstModel)))
                 continue;
             mol.bonds.push_back(Bond{a, b, false, atomA.hetero || atomB.hetero});
         }
-        auto& list = mol.bonded[static_cast<size_t>(a)];
-        if (list.empty())
-            list = std::move(entry.bonded);
-        else
-            list.insert(list.end(), entry.bonded.begin(), entry.bonded.end());
     }
 }
 

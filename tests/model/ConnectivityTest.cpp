@@ -50,9 +50,9 @@ bool Bonded(const char* a, const char* b, float distance) {
 
 std::set<std::pair<int, int>> PairsOf(const Connectivity& conn) {
     std::set<std::pair<int, int>> pairs;
-    for (const BondedEntry& e : conn.entries)
-        for (int v : e.bonded)
-            pairs.emplace(std::min(e.owner, v), std::max(e.owner, v));
+    for (int e = 0; e < conn.EntryCount(); ++e)
+        for (int v : conn.bonded[e])
+            pairs.emplace(std::min(conn.owners[e], v), std::max(conn.owners[e], v));
     return pairs;
 }
 
@@ -89,14 +89,14 @@ TEST(ConnectivityDistance, SymmetricListsInEitherModeAndOnlyWithinAModel) {
     const Connectivity byIndex = BondsFromCoordinates(pdb, false);
     EXPECT_EQ(byIndex.bondCount, 2);
     EXPECT_FALSE(byIndex.serialMode);
-    EXPECT_EQ(byIndex.entries[1].owner, 1);
-    EXPECT_EQ(byIndex.entries[1].bonded, (List{0, 2}));
-    EXPECT_EQ(byIndex.entries[3].bonded, List{});
+    EXPECT_EQ(byIndex.owners[1], 1);
+    EXPECT_EQ(byIndex.bonded[1].ToVector(), (List{0, 2}));
+    EXPECT_EQ(byIndex.bonded[3].ToVector(), List{});
     const Connectivity bySerial = BondsFromCoordinates(pdb, true);
     EXPECT_TRUE(bySerial.serialMode);
-    EXPECT_EQ(bySerial.entries[1].owner, 8);
-    EXPECT_EQ(bySerial.entries[1].bonded, (List{7, 9}));
-    EXPECT_EQ(BondsFromCoordinates(PdbFile(), false).entries.size(), 0u);
+    EXPECT_EQ(bySerial.owners[1], 8);
+    EXPECT_EQ(bySerial.bonded[1].ToVector(), (List{7, 9}));
+    EXPECT_EQ(BondsFromCoordinates(PdbFile(), false).owners.size(), 0u);
 }
 
 // Neighbour order shows the cell layout: atoms of one cell pair in file order, cells in x order.
@@ -112,8 +112,8 @@ TEST(ConnectivityGrid, LargeExtentUsesCellsOfTwoPercent) {
         AddAtom(pdb, 7, "C", far, 0, 0);
         const Connectivity conn = BondsFromCoordinates(pdb, false);
         EXPECT_EQ(conn.bondCount, 3);
-        EXPECT_EQ(conn.entries[2].bonded, far > 200 ? (List{1, 3}) : (List{3, 1}));
-        EXPECT_EQ(conn.entries[4].bonded, List{5});
+        EXPECT_EQ(conn.bonded[2].ToVector(), far > 200 ? (List{1, 3}) : (List{3, 1}));
+        EXPECT_EQ(conn.bonded[4].ToVector(), List{5});
     }
 }
 
@@ -192,7 +192,7 @@ TEST(ConnectivityGrid, MatchesAllPairsSearchAndPlainWalkOrder) {
         EXPECT_EQ(conn.bondCount, static_cast<int>(expected.size()));
         const std::vector<List> walked = WalkedLists(pdb);
         for (size_t i = 0; i < walked.size(); ++i)
-            ASSERT_EQ(conn.entries[i].bonded, walked[i]) << "atom " << i;
+            ASSERT_EQ(conn.bonded[i].ToVector(), walked[i]) << "atom " << i;
     }
 }
 
@@ -208,7 +208,7 @@ TEST(ConnectivityGrid, NonFiniteAndExtremeCoordinatesNeverBond) {
     AddAtom(pdb, 7, "C", -3e38f, 0, 0);
     const Connectivity conn = BondsFromCoordinates(pdb, false);
     EXPECT_EQ(conn.bondCount, 1);
-    EXPECT_EQ(conn.entries[0].bonded, List{1});
+    EXPECT_EQ(conn.bonded[0].ToVector(), List{1});
 }
 
 TEST(ConnectivityMerge, ChoosesFileOrComputedLists) {
@@ -217,28 +217,28 @@ TEST(ConnectivityMerge, ChoosesFileOrComputedLists) {
     AddAtom(pdb, 2, "C", 1.5f, 0, 0);
     AddAtom(pdb, 3, "C", 9.0f, 0, 0);
     EXPECT_FALSE(MakeConnectivity(pdb, true).serialMode);
-    EXPECT_EQ(MakeConnectivity(pdb, false).entries[1].bonded, List{1});
+    EXPECT_EQ(MakeConnectivity(pdb, false).bonded[1].ToVector(), List{1});
 
     AddConect(pdb, 1, {3}); // a serial with no atom: computed bonds, serial mode
     AddConect(pdb, 3, {77});
     Connectivity conn = MakeConnectivity(pdb, true);
     EXPECT_TRUE(conn.serialMode);
-    EXPECT_EQ(conn.entries[0].bonded, List{2});
+    EXPECT_EQ(conn.bonded[0].ToVector(), List{2});
 
     AddConect(pdb, 2, {}); // one entry per atom: taken as it stands
     pdb.bondCount = 5;
     conn = MakeConnectivity(pdb, true);
     EXPECT_TRUE(conn.serialMode);
     EXPECT_EQ(conn.bondCount, 5);
-    EXPECT_EQ(conn.entries[1].owner, 3);
-    EXPECT_EQ(conn.entries[1].bonded, List{77});
+    EXPECT_EQ(conn.owners[1], 3);
+    EXPECT_EQ(conn.bonded[1].ToVector(), List{77});
 
     pdb.conects.pop_back();
     pdb.conectCount = 2;
     pdb.records[2].model = 2; // several models: computed, index mode, lists ignored
     conn = MakeConnectivity(pdb, false);
     EXPECT_FALSE(conn.serialMode);
-    EXPECT_EQ(conn.entries[0].bonded, List{1});
+    EXPECT_EQ(conn.bonded[0].ToVector(), List{1});
 }
 
 TEST(ConnectivityMerge, LigandListsReplaceComputedOnesSymmetrically) {
@@ -256,8 +256,8 @@ TEST(ConnectivityMerge, LigandListsReplaceComputedOnesSymmetrically) {
     EXPECT_EQ(conn.bondCount, 3);
     const std::vector<List> expected = {{2}, {1, 3}, {2}, {12}, {}, {10}};
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(conn.entries[i].owner, pdb.records[i].serial);
-        EXPECT_EQ(conn.entries[i].bonded, expected[i]) << "atom " << i;
+        EXPECT_EQ(conn.owners[i], pdb.records[i].serial);
+        EXPECT_EQ(conn.bonded[i].ToVector(), expected[i]) << "atom " << i;
     }
 }
 
@@ -273,5 +273,5 @@ TEST(ConnectivityMerge, DisulfideListKeepsSideChainBonds) {
     EXPECT_EQ(conn.bondCount, 3);
     const std::vector<List> expected = {{2}, {1, 3}, {4, 2}, {3}};
     for (size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(conn.entries[i].bonded, expected[i]) << "atom " << i;
+        EXPECT_EQ(conn.bonded[i].ToVector(), expected[i]) << "atom " << i;
 }

@@ -200,8 +200,8 @@ TEST(BuildMolecule, WithoutConnectOnlyConectListsBondAndUnknownSerialsAreIgnored
     ASSERT_EQ(mol.bonds.size(), 1u);
     EXPECT_EQ(mol.bonds[0].first, 0);
     EXPECT_EQ(mol.bonds[0].second, 3);
-    EXPECT_EQ(mol.bonded[0], std::vector<int>{3});
-    EXPECT_EQ(mol.bonded[3], std::vector<int>{0});
+    EXPECT_EQ(mol.bonded[0].ToVector(), std::vector<int>{3});
+    EXPECT_EQ(mol.bonded[3].ToVector(), std::vector<int>{0});
 }
 
 } // namespace

@@ -1,0 +1,55 @@
+// Many short lists of integers stored back to back in one array, with an offset per list.
+#pragma once
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+// List i holds Values()[Start(i)] .. Values()[Start(i + 1) - 1]. A million atoms' neighbour lists
+// take two allocations instead of a million.
+class FlatLists {
+public:
+    class Range {
+    public:
+        Range(const int* first, const int* last) : m_first(first), m_last(last) {}
+        const int* begin() const { return m_first; }
+        const int* end() const { return m_last; }
+        int size() const { return static_cast<int>(m_last - m_first); }
+        bool empty() const { return m_first == m_last; }
+        std::vector<int> ToVector() const { return std::vector<int>(m_first, m_last); }
+
+    private:
+        const int* m_first;
+        const int* m_last;
+    };
+
+    FlatLists() = default;
+    // Takes offsets (one more than the lists, starting at 0, not decreasing) and the values.
+    FlatLists(std::vector<int> start, std::vector<int> values)
+        : m_start(std::move(start)), m_values(std::move(values)) {}
+
+    int Count() const { return static_cast<int>(m_start.size()) - 1; }
+    Range operator[](int i) const {
+        const int* base = m_values.data();
+        return Range(base + m_start[static_cast<std::size_t>(i)],
+                     base + m_start[static_cast<std::size_t>(i) + 1]);
+    }
+
+    template <typename It>
+    void Add(It first, It last) {
+        m_values.insert(m_values.end(), first, last);
+        m_start.push_back(static_cast<int>(m_values.size()));
+    }
+    void Reserve(std::size_t lists, std::size_t values) {
+        m_start.reserve(lists + 1);
+        m_values.reserve(values);
+    }
+
+    int Start(int i) const { return m_start[static_cast<std::size_t>(i)]; }
+    std::vector<int>& Values() { return m_values; }
+    const std::vector<int>& Values() const { return m_values; }
+
+private:
+    std::vector<int> m_start{0};
+    std::vector<int> m_values;
+};
