@@ -7,6 +7,8 @@
 // checked for MONITOR and BBOX_ words, which may sit anywhere in it.
 #include "io/PdbFile.h"
 
+#include "core/HugePages.h"
+
 #include "core/VornError.h"
 
 #include <algorithm>
@@ -19,7 +21,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -707,17 +708,6 @@ void GrowSearchRadius(long long distance) {
     }
 }
 
-// The record array of a large file is written once, front to back; on systems that back only
-// advised memory with huge pages this saves most of the page faults of filling it.
-void AdviseHugePages(void* data, std::size_t bytes) {
-    constexpr std::uintptr_t kHugePage = 2u << 20;
-    const std::uintptr_t begin =
-        (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 // Copies text upper-cased into a field of the given capacity (terminator included).
 void CopyUpper(const char* text, char* field, std::size_t capacity, const char* message) {
     if (!text)
@@ -769,8 +759,7 @@ void PdbRecord::SetResName(const char* text) {
 bool PdbFile::Read(const std::string& fileName) {
     *this = PdbFile();
     GzLineReader reader(fileName);
-    records.reserve(reader.EstimatedLines());
-    AdviseHugePages(records.data(), records.capacity() * sizeof(PdbRecord));
+    ReserveLarge(records, reader.EstimatedLines());
     LineDispatcher dispatcher(*this);
     while (const char* line = reader.Next())
         dispatcher.Take(line);

@@ -2,6 +2,7 @@
 // or from distances with the file's lists taking precedence for the atoms they name.
 #include "model/Connectivity.h"
 
+#include "core/HugePages.h"
 #include "io/PdbFile.h"
 
 #include <algorithm>
@@ -99,7 +100,7 @@ struct Grid {
 };
 
 void BucketAtoms(Grid& g, const PdbRecord* records, int n) {
-    std::vector<int> cellOf(static_cast<size_t>(n));
+    std::vector<int> cellOf = LargeVector<int>(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         const PdbRecord& r = records[i];
         cellOf[static_cast<size_t>(i)] =
@@ -112,14 +113,14 @@ void BucketAtoms(Grid& g, const PdbRecord* records, int n) {
     for (size_t c = 0; c < cellTotal; ++c)
         g.cellStart[c + 1] += g.cellStart[c];
     std::vector<int> next(g.cellStart.begin(), g.cellStart.end() - 1);
-    g.atom.resize(static_cast<size_t>(n));
+    g.atom = LargeVector<int>(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
         g.atom[static_cast<size_t>(next[static_cast<size_t>(cellOf[i])]++)] = i;
 }
 
 // NaN sorts last so that the order stays well defined; such atoms never bond anyway.
 void SortCellsByZ(Grid& g, const PdbRecord* records) {
-    std::vector<std::pair<float, int>> keyed(g.atom.size());
+    std::vector<std::pair<float, int>> keyed = LargeVector<std::pair<float, int>>(g.atom.size());
     for (size_t s = 0; s < keyed.size(); ++s) {
         const float z = records[g.atom[s]].z;
         keyed[s] = {std::isnan(z) ? INFINITY : z, g.atom[s]};
@@ -134,8 +135,8 @@ void SortCellsByZ(Grid& g, const PdbRecord* records) {
 void FillSlots(Grid& g, const PdbRecord* records) {
     const size_t count = g.atom.size();
     for (std::vector<float>* v : {&g.x, &g.y, &g.z, &g.radius})
-        v->assign(count + kBlock, 0.0f);
-    g.model.assign(count + kBlock, 0);
+        *v = LargeVector<float>(count + kBlock, 0.0f);
+    g.model = LargeVector<int>(count + kBlock, 0);
     for (size_t s = 0; s < count; ++s) {
         const PdbRecord& r = records[g.atom[s]];
         g.x[s] = r.x;
@@ -294,7 +295,7 @@ void TestNeighbours(const Grid& g, int cx, int cy, int cz, PairList& pairs) {
 // x fastest, then the neighbour offsets, then the atoms of the cell, then those of the neighbour.
 PairList FindPairs(const Grid& g) {
     PairList pairs;
-    pairs.reserve(g.atom.size() + g.atom.size() / 4);
+    ReserveLarge(pairs, g.atom.size() + g.atom.size() / 4);
     for (int cz = 0; cz < g.az.cells; ++cz)
         for (int cy = 0; cy < g.ay.cells; ++cy)
             for (int cx = 0; cx < g.ax.cells; ++cx) {
@@ -310,19 +311,20 @@ Connectivity EntriesFromPairs(const PdbFile& pdb, int n, const PairList& pairs, 
     Connectivity conn;
     conn.serialMode = serialMode;
     conn.bondCount = static_cast<int>(pairs.size());
-    std::vector<int> start(static_cast<size_t>(n) + 1, 0);
+    std::vector<int> start = LargeVector<int>(static_cast<size_t>(n) + 1, 0);
     for (const auto& p : pairs)
         ++start[static_cast<size_t>(p.first) + 1], ++start[static_cast<size_t>(p.second) + 1];
     for (size_t i = 0; i < static_cast<size_t>(n); ++i)
         start[i + 1] += start[i];
     auto value = [&](int i) { return serialMode ? pdb.records[static_cast<size_t>(i)].serial : i; };
-    std::vector<int> values(2 * pairs.size());
-    std::vector<int> fill(start.begin(), start.end() - 1);
+    std::vector<int> values = LargeVector<int>(2 * pairs.size());
+    std::vector<int> fill = LargeVector<int>(static_cast<size_t>(n));
+    std::copy(start.begin(), start.end() - 1, fill.begin());
     for (const auto& p : pairs) {
         values[static_cast<size_t>(fill[static_cast<size_t>(p.first)]++)] = value(p.second);
         values[static_cast<size_t>(fill[static_cast<size_t>(p.second)]++)] = value(p.first);
     }
-    conn.owners.resize(static_cast<size_t>(n));
+    conn.owners = LargeVector<int>(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
         conn.owners[static_cast<size_t>(i)] = value(i);
     conn.bonded = FlatLists(std::move(start), std::move(values));

@@ -1,6 +1,7 @@
 // Turns the file-shaped record set into the molecule's atoms, chains, residues and bonds.
 #include "model/MoleculeBuilder.h"
 
+#include "core/HugePages.h"
 #include "io/PdbFile.h"
 #include "model/Connectivity.h"
 #include "model/Molecule.h"
@@ -56,7 +57,7 @@ Atom AtomOfRecord(const PdbRecord& r) {
 }
 
 void AddAtoms(Molecule& mol, const PdbFile& pdb, int atomCount) {
-    mol.atoms.reserve(static_cast<size_t>(atomCount));
+    ReserveLarge(mol.atoms, static_cast<size_t>(atomCount));
     for (int i = 0; i < atomCount; ++i)
         mol.atoms.push_back(AtomOfRecord(pdb.records[static_cast<size_t>(i)]));
 }
@@ -150,7 +151,7 @@ bool IsOneEntryPerAtom(const Connectivity& conn, int atomCount) {
 // dropping values that name no atom.
 FlatLists ListsPerAtom(const PdbFile& pdb, const Connectivity& conn, int atomCount) {
     std::vector<std::pair<int, int>> pairs;
-    pairs.reserve(conn.bonded.Values().size());
+    ReserveLarge(pairs, conn.bonded.Values().size());
     for (int e = 0; e < conn.EntryCount(); ++e) {
         const int a = AtomIndexOfValue(pdb, conn, conn.owners[static_cast<size_t>(e)], atomCount);
         if (a < 0)
@@ -161,12 +162,12 @@ FlatLists ListsPerAtom(const PdbFile& pdb, const Connectivity& conn, int atomCou
                 pairs.emplace_back(a, b);
         }
     }
-    std::vector<int> start(static_cast<size_t>(atomCount) + 1, 0);
+    std::vector<int> start = LargeVector<int>(static_cast<size_t>(atomCount) + 1, 0);
     for (const auto& p : pairs)
         ++start[static_cast<size_t>(p.first) + 1];
     for (size_t i = 0; i < static_cast<size_t>(atomCount); ++i)
         start[i + 1] += start[i];
-    std::vector<int> values(pairs.size());
+    std::vector<int> values = LargeVector<int>(pairs.size());
     std::vector<int> fill(start.begin(), start.end() - 1);
     for (const auto& p : pairs)
         values[static_cast<size_t>(fill[static_cast<size_t>(p.first)]++)] = p.second;
@@ -182,7 +183,7 @@ void BuildBonds(Molecule& mol, const PdbFile& pdb, bool multiModel, bool connect
     mol.bonded = IsOneEntryPerAtom(conn, atomCount) ? std::move(conn.bonded)
                                                     : ListsPerAtom(pdb, conn, atomCount);
     const int firstModel = pdb.records.empty() ? 0 : pdb.records.front().model;
-    mol.bonds.reserve(mol.bonded.Values().size() / 2);
+    ReserveLarge(mol.bonds, mol.bonded.Values().size() / 2);
     for (int a = 0; a < atomCount; ++a) {
         const Atom& atomA = mol.atoms[static_cast<size_t>(a)];
         for (int b : mol.bonded[a]) {
