@@ -255,7 +255,9 @@ public:
     // Parses the rest of an ATOM or HETATM line (the tokenizer stands after the record name).
     // Returns false when the line ends before the chain or residue field; the setters raise
     // their own errors.
-    bool Parse(Tokenizer& tok, bool hetatm, const PdbRecord* prev, PdbRecord& rec);
+    // gluedSerial is the serial number when it ran into the record name, else null.
+    bool Parse(Tokenizer& tok, bool hetatm, const Token* gluedSerial, const PdbRecord* prev,
+               PdbRecord& rec);
 
     // A MODEL record starts a new model whose chains are named afresh: a TER closing the model
     // before it renames nothing.
@@ -280,11 +282,15 @@ private:
     char m_renameFrom = ' ', m_renameTo = ' ';
 };
 
-bool AtomLineParser::Parse(Tokenizer& tok, bool hetatm, const PdbRecord* prev, PdbRecord& rec) {
+bool AtomLineParser::Parse(Tokenizer& tok, bool hetatm, const Token* gluedSerial,
+                           const PdbRecord* prev, PdbRecord& rec) {
     rec.model = m_model;
     rec.SetRecord(hetatm ? "HETATM" : "ATOM");
     Token t;
-    rec.serial = tok.Next(t) ? ToInt(t) : 0;
+    if (gluedSerial)
+        rec.serial = ToInt(*gluedSerial);
+    else
+        rec.serial = tok.Next(t) ? ToInt(t) : 0;
     Token current;
     if (!ReadNames(tok, hetatm, rec, current))
         return false;
@@ -583,6 +589,17 @@ std::size_t GzLineReader::EstimatedLines() const {
     return std::min<std::size_t>(static_cast<std::size_t>(bytes / 64), kMaxReserve);
 }
 
+// Files of 10,000 atoms and more write a five-digit serial straight after the six-character
+// name HETATM ("HETATM12345"); such lines are hetero atoms like any other, not unknown records.
+bool IsGluedHetatm(Token first) {
+    if (first.length <= 6 || std::strncmp(first.text, "HETATM", 6) != 0)
+        return false;
+    for (const char* c = first.text + 6; c != first.End(); ++c)
+        if (!IsDigit(*c))
+            return false;
+    return true;
+}
+
 // Takes the lines of one file in order and fills the record set. Errors are kept until the
 // end so that the first atom error wins over a CONECT error, and a damaged stream over both.
 class LineDispatcher {
@@ -592,7 +609,7 @@ public:
     void Finish();
 
 private:
-    void TakeAtom(Tokenizer& tok, bool hetatm);
+    void TakeAtom(Tokenizer& tok, bool hetatm, const Token* gluedSerial = nullptr);
     void ResolveMonitors();
     void CountBonds();
 
@@ -612,6 +629,9 @@ void LineDispatcher::Take(const char* line) {
         return;
     if (IsSameWord(first, "ATOM") || IsSameWord(first, "HETATM")) {
         TakeAtom(tok, first.length == 6);
+    } else if (IsGluedHetatm(first)) {
+        const Token serial{first.text + 6, first.length - 6};
+        TakeAtom(tok, true, &serial);
     } else if (IsSameWord(first, "MODEL")) {
         Token number;
         m_atoms.StartModel(tok.Next(number) ? ToInt(number) : 0);
@@ -628,12 +648,12 @@ void LineDispatcher::Take(const char* line) {
     }
 }
 
-void LineDispatcher::TakeAtom(Tokenizer& tok, bool hetatm) {
+void LineDispatcher::TakeAtom(Tokenizer& tok, bool hetatm, const Token* gluedSerial) {
     std::vector<PdbRecord>& records = m_file.records;
     const PdbRecord* prev = records.empty() ? nullptr : &records.back();
     PdbRecord rec;
     try {
-        if (!m_atoms.Parse(tok, hetatm, prev, rec))
+        if (!m_atoms.Parse(tok, hetatm, gluedSerial, prev, rec))
             VORN_RAISE(kSource, "Error parsing file!");
     } catch (const VornError& e) {
         m_atomError = e;

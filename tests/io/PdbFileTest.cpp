@@ -66,6 +66,7 @@ TEST(PdbFileTest, ReadsAndRepairsAtomLines) {
         // Hetero atoms (an alternate-location mark is skipped) and waters.
         {"HETATM 7 O A HOH B 9 1 2 3", "HETATM O HOH [B] 9 1 2 3 1 0 1 0"},
         {"HETATM 7 C1 STR A 9 1 2 3", "HETATM C1 STR [A] 9 1 2 3 1 0 1 0"},
+        {"HETATM12345  O   HOH W 901 1 2 3", "HETATM O HOH [W] 901 1 2 3 1 0 1 0"},
         {"ATOM 7 OH2 SOLV X 9 1 2 3", "ATOM OH2 SOLV [X] 9 1 2 3 1 0 1 0"},
         // Coordinates run together; four in one token set none.
         {"ATOM 1 N ALA A 1 -12.345-67.890 1.234", "ATOM N ALA [A] 1 -12.345 -67.89 1.234 1 0 0 0"},
@@ -80,6 +81,10 @@ TEST(PdbFileTest, ReadsAndRepairsAtomLines) {
         ASSERT_EQ(pdb.atomCount, 1) << c[0];
         EXPECT_EQ(Fields(pdb.records[0]), c[1]) << c[0];
     }
+    // A five-digit serial run into HETATM is still the serial; other glued record names are not
+    // atom records.
+    EXPECT_EQ(ReadText("HETATM12345  O   HOH W 901 1 2 3\n").records[0].serial, 12345);
+    EXPECT_EQ(ReadText("HETATMX  O   HOH W 901 1 2 3\nATOMS 1 N ALA A 1 1 2 3\n").atomCount, 0);
 }
 
 TEST(PdbFileTest, RenamesChainsContinuedAfterTer) {
