@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     zlib1g-dev libpng-dev
     libgtest-dev libbenchmark-dev
+    python3
 )
 
 missing=()

@@ -121,6 +121,8 @@ class Reader:
             t = tokens(line)
             if not t:
                 continue
+            if len(t[0]) > 6 and t[0].startswith('HETATM') and t[0][6:].isdigit():
+                t = ['HETATM', t[0][6:]] + t[1:]  # five-digit serial run into the name
             if t[0] == 'MODEL':
                 self.model = atoi(t[1] if len(t) > 1 else '')
             elif t[0] == 'TER':
