@@ -8,192 +8,28 @@
 #include "io/PdbFile.h"
 
 #include "core/HugePages.h"
-
 #include "core/VornError.h"
+#include "io/GzLineReader.h"
+#include "io/Tokens.h"
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
-#include <zlib.h>
 
 namespace {
 
+using namespace tokens;
+
 constexpr char kSource[] = "pdb";
-constexpr int kLineChars = 511; // longer lines are cut, their rest dropped
-constexpr unsigned kGzBufferBytes = 256 * 1024;
+constexpr int kLineChars = GzLineReader::kMaxLineChars;
 constexpr std::size_t kMaxReserve = 1u << 22; // records reserved up front at most
 constexpr int kMaxGluedAtomName = 6;          // characters kept from a glued atom name
-
-// ---------------------------------------------------------------------------------------------
-// Tokens and number conversion. Tokens point into the line buffer; nothing is allocated.
-
-struct Token {
-    const char* text = nullptr;
-    int length = 0;
-    const char* End() const { return text + length; }
-};
-
-// Token separators, and the same plus the terminating NUL: one table look-up per character.
-struct CharClasses {
-    bool separator[256] = {};
-    bool stop[256] = {};
-    constexpr CharClasses() {
-        for (unsigned char c : {' ', '\t', '\r', '\n'})
-            separator[c] = stop[c] = true;
-        stop[0] = true;
-    }
-};
-constexpr CharClasses kChars;
-
-bool IsSeparator(char c) {
-    return kChars.separator[static_cast<unsigned char>(c)];
-}
-bool IsTokenEnd(char c) {
-    return kChars.stop[static_cast<unsigned char>(c)];
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsSameWord(Token t, const char* word) {
-    return std::strlen(word) == static_cast<std::size_t>(t.length) &&
-           std::memcmp(t.text, word, static_cast<std::size_t>(t.length)) == 0;
-}
-
-class Tokenizer {
-public:
-    explicit Tokenizer(const char* line) : m_next(line) {}
-
-    bool Peek(Token& token) const {
-        const char* p = m_next;
-        while (IsSeparator(*p))
-            ++p;
-        if (!*p)
-            return false;
-        const char* start = p;
-        while (!IsTokenEnd(*p))
-            ++p;
-        token = {start, static_cast<int>(p - start)};
-        return true;
-    }
-
-    bool Next(Token& token) {
-        if (!Peek(token))
-            return false;
-        m_next = token.End();
-        return true;
-    }
-
-private:
-    const char* m_next;
-};
-
-// Serial-number characters: a CONECT serial or a residue number standing where a name should be.
-bool IsSerialText(Token t) {
-    for (int i = 0; i < t.length; ++i)
-        if (!IsDigit(t.text[i]) && t.text[i] != '+' && t.text[i] != '-')
-            return false;
-    return true;
-}
-
-int CountChar(Token t, char c) {
-    return static_cast<int>(std::count(t.text, t.End(), c));
-}
-
-// Reads an optional sign and the digits after it, saturating at the int range. Returns false
-// when there is no digit; p is left after what was read.
-bool ScanInt(const char*& p, const char* end, int& value) {
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
-    const char* digits = p;
-    long long v = 0;
-    for (; p < end && IsDigit(*p); ++p)
-        if (v <= INT_MAX)
-            v = v * 10 + (*p - '0');
-    v = negative ? -v : v;
-    value = static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
-    return p > digits;
-}
-
-// The leading integer of the text, 0 when there is none.
-int ToInt(const char* begin, const char* end) {
-    int value = 0;
-    ScanInt(begin, end, value);
-    return value;
-}
-int ToInt(Token t) {
-    return ToInt(t.text, t.End());
-}
-
-// Reads the longest decimal number at p (independent of the C locale). A value that is not
-// finite as a float (overflow, nan, inf) reads as 0. Returns the end of the number, or null.
-const char* ScanFloat(const char* p, const char* end, float& value) {
-    if (p < end && *p == '+') {
-        ++p; // from_chars takes no plus sign
-        if (p < end && (*p == '-' || *p == '+'))
-            return nullptr;
-    }
-    double v = 0;
-    auto [stop, error] = std::from_chars(p, end, v);
-    if (error == std::errc::invalid_argument)
-        return nullptr;
-    const float f = static_cast<float>(v);
-    value = (error == std::errc() && std::isfinite(f)) ? f : 0.0f;
-    return stop;
-}
-
-// Plain decimals such as "-12.345" (the bulk of a PDB file) without the general converter: with
-// at most 15 digits both the digits and the power of ten are exact doubles, so one division gives
-// the correctly rounded value, the same as the general conversion. Returns false for anything
-// else.
-bool ToFloatFast(const char* p, const char* end, float& value) {
-    static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const bool negative = p < end && *p == '-';
-    p += negative ? 1 : 0;
-    long long mantissa = 0;
-    int digits = 0, decimals = -1;
-    for (; p < end; ++p) {
-        if (IsDigit(*p)) {
-            mantissa = mantissa * 10 + (*p - '0');
-            ++digits;
-            decimals += decimals >= 0 ? 1 : 0;
-        } else if (*p == '.' && decimals < 0) {
-            decimals = 0;
-        } else {
-            return false;
-        }
-    }
-    if (digits == 0 || digits > 15)
-        return false;
-    const double v = static_cast<double>(mantissa) / kPowers[std::max(decimals, 0)];
-    value = static_cast<float>(negative ? -v : v);
-    return true;
-}
-
-// The leading number of the text, 0 when it is not a number.
-float ToFloat(const char* begin, const char* end) {
-    float value = 0;
-    if (ToFloatFast(begin, end, value))
-        return value;
-    if (!ScanFloat(begin, end, value))
-        value = 0;
-    return value;
-}
-float ToFloat(Token t) {
-    return ToFloat(t.text, t.End());
-}
 
 // A token as a NUL-terminated string for the record setters.
 struct TokenString {
@@ -512,83 +348,6 @@ void ReadBox(const char* line, const char* end, float* const vectors[4], bool se
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// The file.
-
-class GzLineReader {
-public:
-    explicit GzLineReader(const std::string& fileName);
-    ~GzLineReader() { gzclose(m_gz); }
-    GzLineReader(const GzLineReader&) = delete;
-    GzLineReader& operator=(const GzLineReader&) = delete;
-
-    // The next line, at most 511 characters (the rest of a longer line is dropped), or null at
-    // the end of the file or on a stream error.
-    const char* Next();
-    // True when the stream ended in an error (corrupt or truncated gzip data).
-    bool Failed() const;
-    // A generous guess at the number of lines, for reserving.
-    std::size_t EstimatedLines() const;
-
-private:
-    // Reads into buffer; reports whether a full buffer was read without reaching a newline.
-    bool ReadInto(char* buffer, bool& cut);
-
-    gzFile m_gz = nullptr;
-    long long m_fileBytes = 0;
-    char m_line[kLineChars + 1];
-    char m_rest[kLineChars + 1];
-};
-
-GzLineReader::GzLineReader(const std::string& fileName) {
-    // A directory or a device must not be read; only regular files are.
-    struct stat info {};
-    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        VORN_RAISE(kSource, "Can't open file!");
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        VORN_RAISE(kSource, "Can't open file!");
-    m_gz = gzdopen(fd, "rb");
-    if (!m_gz) {
-        ::close(fd);
-        VORN_RAISE(kSource, "Can't open file!");
-    }
-    gzbuffer(m_gz, kGzBufferBytes);
-    m_fileBytes = info.st_size;
-}
-
-bool GzLineReader::ReadInto(char* buffer, bool& cut) {
-    // The sentinel survives unless gzgets filled the buffer; embedded NULs cannot fool it.
-    buffer[kLineChars] = 1;
-    if (!gzgets(m_gz, buffer, kLineChars + 1))
-        return false;
-    cut = buffer[kLineChars] == '\0' && buffer[kLineChars - 1] != '\n';
-    return true;
-}
-
-const char* GzLineReader::Next() {
-    bool cut = false;
-    if (!ReadInto(m_line, cut))
-        return nullptr;
-    for (bool more = cut; more;)
-        if (!ReadInto(m_rest, more))
-            break;
-    return m_line;
-}
-
-bool GzLineReader::Failed() const {
-    int code = Z_OK;
-    gzerror(m_gz, &code);
-    return code != Z_OK && code != Z_STREAM_END;
-}
-
-std::size_t GzLineReader::EstimatedLines() const {
-    // PDB lines are about 81 bytes; gzip packs PDB text about four to one. Erring high avoids a
-    // reallocation that would copy every record of a large file once more.
-    const long long bytes = gzdirect(m_gz) ? m_fileBytes : m_fileBytes * 4;
-    return std::min<std::size_t>(static_cast<std::size_t>(bytes / 64), kMaxReserve);
-}
-
 // Files of 10,000 atoms and more write a five-digit serial straight after the six-character
 // name HETATM ("HETATM12345"); such lines are hetero atoms like any other, not unknown records.
 bool IsGluedHetatm(Token first) {
@@ -778,8 +537,13 @@ void PdbRecord::SetResName(const char* text) {
 
 bool PdbFile::Read(const std::string& fileName) {
     *this = PdbFile();
-    GzLineReader reader(fileName);
-    ReserveLarge(records, reader.EstimatedLines());
+    GzLineReader reader;
+    if (!reader.Open(fileName))
+        VORN_RAISE(kSource, "Can't open file!");
+    // Coordinate lines are about 81 bytes. Erring high avoids a reallocation that would copy every
+    // record of a large file once more.
+    ReserveLarge(records, std::min<std::size_t>(
+                              static_cast<std::size_t>(reader.EstimatedBytes() / 64), kMaxReserve));
     LineDispatcher dispatcher(*this);
     while (const char* line = reader.Next())
         dispatcher.Take(line);
