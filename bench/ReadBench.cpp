@@ -40,9 +40,10 @@ std::vector<SourceAtom> LoadSource(const char* path, std::vector<std::vector<int
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54) {
-            atoms.push_back({line.substr(0, 6), line.substr(12, 8), std::atoi(line.substr(22, 4).c_str()),
-                             std::atof(line.substr(30, 8).c_str()), std::atof(line.substr(38, 8).c_str()),
-                             std::atof(line.substr(46, 8).c_str())});
+            atoms.push_back(
+                {line.substr(0, 6), line.substr(12, 8), std::atoi(line.substr(22, 4).c_str()),
+                 std::atof(line.substr(30, 8).c_str()), std::atof(line.substr(38, 8).c_str()),
+                 std::atof(line.substr(46, 8).c_str())});
             serials.push_back(std::atoi(line.substr(6, 5).c_str()));
         } else if (line.rfind("CONECT", 0) == 0) {
             std::vector<int> entry;
@@ -68,7 +69,8 @@ long WriteTiled(const char* source, long target, const std::string& out) {
     const std::vector<SourceAtom> atoms = LoadSource(source, conects);
     if (atoms.empty())
         return 0;
-    const long copies = (target + static_cast<long>(atoms.size()) - 1) / static_cast<long>(atoms.size());
+    const long copies =
+        (target + static_cast<long>(atoms.size()) - 1) / static_cast<long>(atoms.size());
     const int side = static_cast<int>(std::ceil(std::cbrt(static_cast<double>(copies))));
     std::FILE* f = std::fopen(out.c_str(), "w");
     long written = 0;
@@ -121,8 +123,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const long target = std::atol(argv[2]);
-    const std::string file = std::string(argc > 3 ? argv[3] : "/tmp") + "/vorn_bench_" +
-                             std::to_string(target) + ".pdb";
+    const std::string file =
+        std::string(argc > 3 ? argv[3] : "/tmp") + "/vorn_bench_" + std::to_string(target) + ".pdb";
     const long atoms = WriteTiled(argv[1], target, file);
     const long baseKb = PeakRssKb();
 
@@ -152,12 +154,14 @@ int main(int argc, char** argv) {
     std::printf("atoms %ld  bonds %zu  residues %d\n", atoms, mol.bonds.size(), mol.ResidueCount());
     std::printf("read %.3f s  build+bonds %.3f s  radii %.3f s  structure %.3f s  colour %.3f s\n",
                 tRead, tBuild, tRadii, tStructure, tColor);
-    std::printf("total %.3f s  = %.2f million atoms/s\n", total, static_cast<double>(atoms) / total / 1e6);
-    std::printf("peak RSS %.1f MiB (%.0f bytes/atom; %.0f bytes/atom above the %.1f MiB before reading)\n",
-                static_cast<double>(peakKb) / 1024.0,
-                1024.0 * static_cast<double>(peakKb) / static_cast<double>(atoms),
-                1024.0 * static_cast<double>(peakKb - baseKb) / static_cast<double>(atoms),
-                static_cast<double>(baseKb) / 1024.0);
+    std::printf("total %.3f s  = %.2f million atoms/s\n", total,
+                static_cast<double>(atoms) / total / 1e6);
+    std::printf(
+        "peak RSS %.1f MiB (%.0f bytes/atom; %.0f bytes/atom above the %.1f MiB before reading)\n",
+        static_cast<double>(peakKb) / 1024.0,
+        1024.0 * static_cast<double>(peakKb) / static_cast<double>(atoms),
+        1024.0 * static_cast<double>(peakKb - baseKb) / static_cast<double>(atoms),
+        static_cast<double>(baseKb) / 1024.0);
     if (!std::getenv("VORN_BENCH_KEEP"))
         std::remove(file.c_str());
     return 0;

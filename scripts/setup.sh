@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config clang-format
     zlib1g-dev libpng-dev
     libgtest-dev libbenchmark-dev
     python3

@@ -1,4 +1,5 @@
-// A doubly linked list addressed by index, with a cached cursor so that walking it in order is cheap.
+// A doubly linked list addressed by index, with a cached cursor so that walking it in order is
+// cheap.
 #pragma once
 
 #include "core/VornError.h"

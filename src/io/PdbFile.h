@@ -8,7 +8,7 @@
 
 // One ATOM or HETATM line. Also the record the PDB writer emits.
 struct PdbRecord {
-    char record[8] = "";   // "ATOM" or "HETATM", upper-cased
+    char record[8] = ""; // "ATOM" or "HETATM", upper-cased
     int serial = 0;
     char atomName[8] = ""; // at most 7 characters
     char resName[6] = "";  // at most 5 characters
@@ -16,7 +16,7 @@ struct PdbRecord {
     float x = 0, y = 0, z = 0; // Å
     float occupancy = 1.0f;
     float tempFactor = 0.0f;
-    int hetero = 0;        // HETATM line or water residue
+    int hetero = 0; // HETATM line or water residue
     int model = 0;
     char chain = ' ';
 
@@ -56,7 +56,7 @@ public:
     float OccupancyMax() const;
     float OccupancyMin() const;
 
-    int bondCount = 0;    // distinct atom pairs named by the CONECT entries
+    int bondCount = 0; // distinct atom pairs named by the CONECT entries
     int atomCount = 0;
     int conectCount = 0;
     int monitorCount = 0;

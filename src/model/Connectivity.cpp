@@ -467,7 +467,8 @@ bool IsStandardResidueAtom(const PdbRecord& r) {
 // Walks the computed entries in atom order and the file's lists in file order; a list is applied
 // when its owner is the atom reached. Lists out of atom order are passed over, as the walk never
 // returns to an earlier atom.
-void MergeFileLists(Connectivity& conn, const PdbFile& pdb, const std::vector<IndexedEntry>& lists) {
+void MergeFileLists(Connectivity& conn, const PdbFile& pdb,
+                    const std::vector<IndexedEntry>& lists) {
     EditedLists edit(conn.bonded);
     size_t next = 0;
     for (int atom = 0; atom < conn.EntryCount() && next < lists.size(); ++atom) {

@@ -4,20 +4,20 @@
 #include <cctype>
 
 const char* const kElementNames[kElementCount] = {
-    "Carbon",   "Nitrogen", "Oxygen",    "Sulfur",    "Hydrogen", "Phosphorus", "Chlorine", "Zinc",
-    "Sodium",   "Iron",     "Magnesium", "Potassium", "Calcium",  "Iodine",     "Unknown"};
+    "Carbon", "Nitrogen", "Oxygen",    "Sulfur",    "Hydrogen", "Phosphorus", "Chlorine", "Zinc",
+    "Sodium", "Iron",     "Magnesium", "Potassium", "Calcium",  "Iodine",     "Unknown"};
 
-const float kElementMasses[kElementCount] = {
-    12.011f,  14.0067f, 15.9994f, 32.06f,   1.0079f, 30.9738f, 35.453f,   65.38f,
-    22.9898f, 55.847f,  24.305f,  39.0983f, 40.08f,  126.9045f, 12.011f};
+const float kElementMasses[kElementCount] = {12.011f,  14.0067f, 15.9994f, 32.06f,    1.0079f,
+                                             30.9738f, 35.453f,  65.38f,   22.9898f,  55.847f,
+                                             24.305f,  39.0983f, 40.08f,   126.9045f, 12.011f};
 
 const char* const kResidueTypeNames[kResidueTypeCount] = {
     "ALA", "VAL", "PHE", "PRO", "MET", "ILE", "LEU", "ASP", "GLU", "LYS", "ARG", "SER", "THR",
     "TYR", "HIS", "CYS", "ASN", "GLN", "TRP", "GLY", "A",   "C",   "G",   "T",   "U",   "UNK"};
 
 const char* const kStructureLongNames[kStructureCodeCount] = {
-    "Coil", "Alpha Helix", "Strand (beta sheet)", "Turn", "Bulge", "Omega Turn",
-    "Nucleic Acid Helix", ""};
+    "Coil",  "Alpha Helix", "Strand (beta sheet)", "Turn",
+    "Bulge", "Omega Turn",  "Nucleic Acid Helix",  ""};
 
 const char* const kStructureShortNames[kStructureCodeCount] = {
     "Coil", "AlphaHelix", "Strand", "Turn", "Bulge", "Omega", "Helix", ""};
@@ -57,7 +57,9 @@ int ElementOfAtomName(const char* name) {
 }
 
 int ResidueTypeOfName(const char* name) {
-    auto lower = [&](int i) { return static_cast<char>(std::tolower(static_cast<unsigned char>(name[i]))); };
+    auto lower = [&](int i) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+    };
     const char first = lower(0);
     if (first == '\0')
         return kUnknownResidue;

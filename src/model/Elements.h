@@ -1,4 +1,5 @@
-// The element and residue-type vocabularies: how atom and residue names map to them, and the masses.
+// The element and residue-type vocabularies: how atom and residue names map to them, and the
+// masses.
 #pragma once
 
 // Element indices. An atom's element is fixed when it is read, from its atom name.
@@ -81,8 +82,8 @@ inline int ElementTableIndex(int element) {
     return (element >= 0 && element < kElementCount) ? element : kUnknownElement;
 }
 
-extern const char* const kElementNames[kElementCount];        // "Carbon" ... "Unknown"
-extern const float kElementMasses[kElementCount];             // atomic mass units
-extern const char* const kResidueTypeNames[kResidueTypeCount]; // "ALA" ... "U", "UNK"
+extern const char* const kElementNames[kElementCount];              // "Carbon" ... "Unknown"
+extern const float kElementMasses[kElementCount];                   // atomic mass units
+extern const char* const kResidueTypeNames[kResidueTypeCount];      // "ALA" ... "U", "UNK"
 extern const char* const kStructureLongNames[kStructureCodeCount];  // "Coil" ... ; "" for 7
 extern const char* const kStructureShortNames[kStructureCodeCount]; // "Coil" ... ; "" for 7

@@ -19,9 +19,9 @@ struct Rgba {
 // Names are short fixed fields (a PDB atom name has at most 7 characters, a residue name at most
 // 5): inline arrays keep a million atoms compact and cheap to copy.
 struct Atom {
-    char name[8] = "";     // atom name as the reader delivered it
-    float radius = 1.0f;   // display radius, Å
-    float mass = 1.0f;     // atomic mass units
+    char name[8] = "";         // atom name as the reader delivered it
+    float radius = 1.0f;       // display radius, Å
+    float mass = 1.0f;         // atomic mass units
     float x = 0, y = 0, z = 0; // Å
     char resName[8] = "";
     std::int32_t resSeq = 0;
@@ -30,7 +30,7 @@ struct Atom {
     std::int32_t serial = -1;
     std::int32_t element = kUnknownElement;
     Rgba color;
-    bool hetero = false;   // HETATM record, water residue, or lone oxygen
+    bool hetero = false; // HETATM record, water residue, or lone oxygen
     std::int32_t model = 1;
     char chain = '\x01';
 };
@@ -42,7 +42,7 @@ struct Residue {
     std::int32_t caIndex = -1;     // atom "CA" ("C3*" for nucleotides)
     std::int32_t orientIndex = -1; // atom "O" ("C5*" for nucleotides): orients the ribbon plane
     float profileA = 1.0f, profileB = 1.0f;
-    IndexedList<int> atoms;        // atom indices in file order
+    IndexedList<int> atoms; // atom indices in file order
 };
 
 struct Chain {
@@ -52,7 +52,7 @@ struct Chain {
 };
 
 struct Bond {
-    int first = 0;  // atom index, first < second
+    int first = 0; // atom index, first < second
     int second = 0;
     bool split = false;  // the two atoms differ in colour: drawn as two halves
     bool hetero = false; // either atom is hetero

@@ -44,8 +44,8 @@ bool CVornDoc::ReadCoordinateFile(const std::string& fileName) {
     return true;
 }
 
-void CVornDoc::ReadByType(Molecule& mol, const std::string& fileName, bool multiModel,
-                          bool connect, int type) {
+void CVornDoc::ReadByType(Molecule& mol, const std::string& fileName, bool multiModel, bool connect,
+                          int type) {
     if (type == kFileByExtension)
         type = FileTypeOfName(fileName);
     if (type == kFileXyz)

@@ -26,8 +26,8 @@ void PrintInfo(std::FILE* out, const Molecule& mol) {
     std::fprintf(out,
                  "structure: coil=%d helix=%d strand=%d turn=%d bulge=%d omega=%d nucleic=%d "
                  "unassigned=%d\n",
-                 byCode[kCoil], byCode[kAlphaHelix], byCode[kStrand], byCode[kTurn],
-                 byCode[kBulge], byCode[kOmegaTurn], byCode[kNucleicHelix], byCode[kNotAssigned]);
+                 byCode[kCoil], byCode[kAlphaHelix], byCode[kStrand], byCode[kTurn], byCode[kBulge],
+                 byCode[kOmegaTurn], byCode[kNucleicHelix], byCode[kNotAssigned]);
 }
 
 void PrintResidues(std::FILE* out, const Molecule& mol) {

@@ -1,6 +1,5 @@
 // vorn-cli: the Vorn engine for scripts. Reads structures as the viewer does and prints reports.
 #include "Report.h"
-
 #include "core/VornError.h"
 #include "io/CommandLine.h"
 #include "model/UiHost.h"
