@@ -8,34 +8,28 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// Reads the text as a PDB file through a temporary file.
 PdbFile ReadText(const std::string& text) {
-    const fs::path path = fs::temp_directory_path() / "vorn_pdb_file_test.pdb";
+    const auto path = std::filesystem::temp_directory_path() / "vorn_pdb_file_test.pdb";
     std::ofstream(path, std::ios::binary) << text;
     PdbFile pdb;
     EXPECT_TRUE(pdb.Read(path.string()));
-    fs::remove(path);
+    std::filesystem::remove(path);
     return pdb;
 }
 
-std::string Chains(const PdbFile& pdb) {
-    std::string chains;
-    for (const PdbRecord& r : pdb.records)
+// Chain identifiers, then model numbers, of all records: "AB/01".
+std::string ChainsModels(const PdbFile& pdb) {
+    std::string chains, models;
+    for (const PdbRecord& r : pdb.records) {
         chains += r.chain;
-    return chains;
-}
-
-std::vector<int> Models(const PdbFile& pdb) {
-    std::vector<int> models;
-    for (const PdbRecord& r : pdb.records)
-        models.push_back(r.model);
-    return models;
+        models += std::to_string(r.model);
+    }
+    return chains + "/" + models;
 }
 
 // Record, atom, residue, [chain], residue number, x y z, occupancy, B-factor, hetero flag, model.
@@ -81,157 +75,125 @@ TEST(PdbFileTest, ReadsAndRepairsAtomLines) {
         ASSERT_EQ(pdb.atomCount, 1) << c[0];
         EXPECT_EQ(Fields(pdb.records[0]), c[1]) << c[0];
     }
-    // A five-digit serial run into HETATM is still the serial; other glued record names are not
-    // atom records.
+    // A five-digit serial run into HETATM is still the serial; other glued names are not atoms.
     EXPECT_EQ(ReadText("HETATM12345  O   HOH W 901 1 2 3\n").records[0].serial, 12345);
     EXPECT_EQ(ReadText("HETATMX  O   HOH W 901 1 2 3\nATOMS 1 N ALA A 1 1 2 3\n").atomCount, 0);
 }
 
-TEST(PdbFileTest, RenamesChainsContinuedAfterTer) {
-    PdbFile pdb = ReadText("ATOM 1 N ALA A 1 1 2 3\nTER\nATOM 2 N ALA A 2 1 2 3\n"
-                           "ATOM 3 N ALA A 2 1 2 3\nATOM 4 N ALA C 2 1 2 3\n"
-                           "ATOM 5 N ALA A 2 1 2 3\n");
-    EXPECT_EQ(Chains(pdb), "ABBCA");
-    // Each further segment gets an identifier of its own.
-    pdb = ReadText("ATOM 1 N ALA 1 1.0 2 3\nTER\nATOM 2 N ALA 1 1.0 2 3\nTER\n"
-                   "ATOM 3 N ALA 1 1.0 2 3\nATOM 4 N ALA 1 1.0 2 3\n");
-    EXPECT_EQ(Chains(pdb), " ABB");
-    // TER followed by another chain renames nothing, and is then used up.
-    pdb = ReadText("ATOM 1 N ALA A 1 1 2 3\nTER\nATOM 2 N ALA B 1 1 2 3\n"
-                   "ATOM 3 N ALA B 1 1 2 3\n");
-    EXPECT_EQ(Chains(pdb), "ABB");
-    // A new model ends the renaming: NMR ensembles close every model with TER.
-    pdb = ReadText("ATOM 1 N ALA A 1 1 2 3\nTER\nMODEL 2\nATOM 1 N ALA A 1 1 2 3\n");
-    EXPECT_EQ(Chains(pdb), "AA");
+TEST(PdbFileTest, RenamesChainsAfterTerAndNumbersModels) {
+    const auto atom = [](char chain) {
+        return "ATOM 1 N ALA " + std::string(1, chain) + " 1 1.0 2 3\n";
+    };
+    const std::string a = atom('A'),
+                      frame = "ATOM 1 N ALA A 1 1 2 3 1 0\nATOM 2 N ALA A 1 1 2 3 1 0\nTER\n";
+    const std::string cases[][2] = {
+        // A chain continued after TER is renamed until another chain starts; each further
+        // segment gets an identifier of its own.
+        {a + "TER\n" + a + a + atom('C') + a, "ABBCA/00000"},
+        {atom(' ') + "TER\n" + atom(' ') + "TER\n" + atom(' ') + atom(' '), " ABB/0000"},
+        // TER followed by another chain renames nothing, and is then used up.
+        {a + "TER\n" + atom('B') + atom('B'), "ABB/000"},
+        // A new model ends the renaming: NMR ensembles close every model with TER.
+        {a + "TER\nMODEL 2\n" + a, "AA/02"},
+        // Serial 2 restarting in another chain starts a model; serial 1 lacking B-factors does not.
+        {a + "MODEL 4\n" + a + "ATOM 9 N ALA A 1 1 2 3 1 0\nATOM 2 N ALA B 1 1 2 3 1 0\n" + a,
+         "AAABA/04455"},
+        // Frames separated by TER alone: the renamed chain marks each restart as a new model.
+        {frame + frame + frame, "AABBCC/001122"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChainsModels(ReadText(c[0])), c[1]) << c[0];
     const std::string from = "YZxy9870", to = "ABya1081";
-    for (std::size_t i = 0; i < from.size(); ++i) {
-        const std::string line = std::string("ATOM 1 N ALA ") + from[i] + " 1 1.0 2 3\n";
-        EXPECT_EQ(Chains(ReadText(line + "TER\n" + line)).substr(1), to.substr(i, 1)) << from[i];
-    }
+    for (std::size_t i = 0; i < from.size(); ++i)
+        EXPECT_EQ(ChainsModels(ReadText(atom(from[i]) + "TER\n" + atom(from[i])))[1], to[i])
+            << from[i];
 }
 
-TEST(PdbFileTest, NumbersModels) {
-    PdbFile pdb = ReadText("ATOM 1 N ALA A 1 1 2 3\nMODEL 4\nATOM 1 N ALA A 1 1 2 3\n"
-                           "ATOM 9 N ALA A 1 1 2 3 1 0\nATOM 2 N ALA B 1 1 2 3 1 0\n"
-                           "ATOM 1 N ALA A 1 1 2 3\n");
-    // Serial 2 restarts in another chain: a new model; serial 1 lacks B-factors: no change.
-    EXPECT_EQ(Models(pdb), (std::vector<int>{0, 4, 4, 5, 5}));
-    // Frames separated by TER alone: the renamed chain marks each restart as a new model.
-    const std::string frame = "ATOM 1 N ALA A 1 1 2 3 1 0\nATOM 2 N ALA A 1 1 2 3 1 0\nTER\n";
-    pdb = ReadText(frame + frame + frame);
-    EXPECT_EQ(Models(pdb), (std::vector<int>{0, 0, 1, 1, 2, 2}));
-    EXPECT_EQ(Chains(pdb), "AABBCC");
-}
-
-TEST(PdbFileTest, ReadsConectLists) {
+TEST(PdbFileTest, ReadsConectMonitorAndBoxLines) {
     PdbFile pdb = ReadText("CONECT 1 2 3\nCONECT 1 4\nCONECT 123456789 123456789 x 7\n"
                            "CONECT 2 1\nCONECT 5 5\n");
     ASSERT_EQ(pdb.conectCount, 4);
+    const auto bonded = [&](int i) {
+        return std::vector<int>(pdb.conects[i].bonded.begin(), pdb.conects[i].bonded.end());
+    };
     EXPECT_EQ(pdb.conects[0].owner, 1);
-    EXPECT_EQ(std::vector<int>(pdb.conects[0].bonded.begin(), pdb.conects[0].bonded.end()),
-              (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(bonded(0), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(pdb.conects[1].owner, 123456789);
-    EXPECT_EQ(std::vector<int>(pdb.conects[1].bonded.begin(), pdb.conects[1].bonded.end()),
-              (std::vector<int>{56789, 1234}));
+    EXPECT_EQ(bonded(1), (std::vector<int>{56789, 1234}));
     EXPECT_EQ(pdb.bondCount, 5); // 1-2 twice, 1-3, 1-4, two from the long line; 5-5 is none
-}
-
-TEST(PdbFileTest, ReadsMonitorsAndBox) {
-    PdbFile pdb = ReadText("ATOM 5 N ALA A 1 1 2 3\nATOM 8 N ALA A 1 1 2 3\n"
-                           "ATOM 5 N ALA A 1 1 2 3\nMONITOR 1 8 5 255 0 0\n"
-                           "MONITOR 1 5 8 256 0 0\nMONITOR 2 5 6 0 0 0\nMONITOR 3 5 8 0 0\n"
-                           "REMARK MONITOR 1 5 8 0 0 0\nBBOX_R 1 2 3\nX BBOX_A -1.5 0 1e2\n"
-                           "BBOX_B 4 5 6\n");
+    pdb = ReadText("ATOM 5 N ALA A 1 1 2 3\nATOM 8 N ALA A 1 1 2 3\nATOM 5 N ALA A 1 1 2 3\n"
+                   "MONITOR 1 8 5 255 0 0\nMONITOR 1 5 8 256 0 0\nMONITOR 2 5 6 0 0 0\n"
+                   "MONITOR 3 5 8 0 0\nREMARK MONITOR 1 5 8 0 0 0\nBBOX_R 1 2 3\n"
+                   "X BBOX_A -1.5 0 1e2\nBBOX_B 4 5 6\n");
     ASSERT_EQ(pdb.monitorCount, 1);
-    EXPECT_EQ(pdb.monitors[0].red, 255);
-    EXPECT_EQ(pdb.monitors[0].indexA, 1);
-    EXPECT_EQ(pdb.monitors[0].indexB, 0);
+    const PdbMonitor& m = pdb.monitors[0];
+    EXPECT_EQ((std::vector<int>{m.red, m.indexA, m.indexB}), (std::vector<int>{255, 1, 0}));
     EXPECT_FALSE(pdb.boxComplete);
-    EXPECT_FLOAT_EQ(pdb.boxA[0], -1.5f);
-    EXPECT_FLOAT_EQ(pdb.boxA[2], 100.0f);
+    EXPECT_EQ((std::vector<float>{pdb.boxA[0], pdb.boxA[2]}), (std::vector<float>{-1.5f, 100}));
     EXPECT_TRUE(ReadText("BBOX_R 1 2 3\nBBOX_A 1 2 3\nBBOX_B 1 2 3\nBBOX_C 1 2 3").boxComplete);
 }
 
-// The message a setter raises for the text, or "" when it accepts it.
-std::string SetterError(void (PdbRecord::*set)(const char*), const char* text) {
-    PdbRecord r;
-    try {
-        (r.*set)(text);
-    } catch (const VornError& e) {
-        return e.Message();
+TEST(PdbFileTest, SettersRejectOverlongText) {
+    const auto message = [](void (PdbRecord::*set)(const char*), const std::string& text) {
+        PdbRecord r;
+        try {
+            (r.*set)(text.c_str());
+        } catch (const VornError& e) {
+            return e.Message();
+        }
+        return std::string();
+    };
+    // Setter, the longest text it takes, and its message for one character more.
+    const struct {
+        void (PdbRecord::*set)(const char*);
+        const char *fits, *message;
+    } cases[] = {
+        {&PdbRecord::SetRecord, "HETATOM", "SetRecord: Error in assigning PDB_RECORD_FIELD!"},
+        {&PdbRecord::SetAtomName, "ABCDEFG", "SetAtomName: Error in assigning PDB_NAME_FIELD"},
+        {&PdbRecord::SetResName, "ABCDE", "SetResName: Error in assigning PDB_RESIDUE_FIELD"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(message(c.set, c.fits), "");
+        EXPECT_EQ(message(c.set, c.fits + std::string("S")), c.message);
     }
-    return "";
 }
 
-TEST(PdbFileTest, SettersCheckLengthAndMarkWater) {
-    PdbRecord r;
-    r.SetResName("hoh");
-    EXPECT_STREQ(r.resName, "HOH");
-    EXPECT_EQ(r.hetero, 1);
-    r.SetResName("ALA");
-    EXPECT_EQ(r.hetero, 0);
-    EXPECT_EQ(SetterError(&PdbRecord::SetRecord, "HETATOM"), "");
-    EXPECT_EQ(SetterError(&PdbRecord::SetRecord, "HETATOMS"),
-              "SetRecord: Error in assigning PDB_RECORD_FIELD!");
-    EXPECT_EQ(SetterError(&PdbRecord::SetAtomName, "ABCDEFG"), "");
-    EXPECT_EQ(SetterError(&PdbRecord::SetAtomName, "ABCDEFGH"),
-              "SetAtomName: Error in assigning PDB_NAME_FIELD");
-    EXPECT_EQ(SetterError(&PdbRecord::SetResName, "ABCDE"), "");
-    EXPECT_EQ(SetterError(&PdbRecord::SetResName, "ABCDEF"),
-              "SetResName: Error in assigning PDB_RESIDUE_FIELD");
-}
-
-TEST(PdbFileTest, LooksUpSerialsAndMeasuresFields) {
+TEST(PdbFileTest, LooksUpSerialsMeasuresFieldsAndCutsLongLines) {
     PdbFile pdb = ReadText("ATOM 1 N ALA A 1 1 2 3 0.5 -7\nATOM 2 N ALA A 1 1 2 3 -2 3\n"
                            "ATOM 40 N ALA A 1 1 2 3 1 0.25\nATOM 41 N ALA A 1 1 2 3 1 1\n");
-    EXPECT_EQ(pdb.AtomIndexOfSerial(2), 1);
-    EXPECT_EQ(pdb.AtomIndexOfSerial(40), 2);
-    EXPECT_EQ(pdb.AtomIndexOfSerial(41), 3);
-    EXPECT_EQ(pdb.AtomIndexOfSerial(3), -1);
-    EXPECT_FLOAT_EQ(pdb.TempFactorMax(), 7.0f);
-    EXPECT_FLOAT_EQ(pdb.TempFactorMin(), 0.25f);
-    EXPECT_FLOAT_EQ(pdb.OccupancyMax(), 2.0f);
-    EXPECT_FLOAT_EQ(pdb.OccupancyMin(), 0.5f);
-    PdbFile empty;
-    EXPECT_EQ(empty.TempFactorMax(), 0.0f);
-    EXPECT_EQ(empty.OccupancyMin(), 0.0f);
-}
-
-TEST(PdbFileTest, CutsLongLinesAndKeepsLastLine) {
+    const std::vector<int> indices = {pdb.AtomIndexOfSerial(2), pdb.AtomIndexOfSerial(40),
+                                      pdb.AtomIndexOfSerial(41), pdb.AtomIndexOfSerial(3)};
+    EXPECT_EQ(indices, (std::vector<int>{1, 2, 3, -1}));
+    EXPECT_EQ((std::vector<float>{pdb.TempFactorMax(), pdb.TempFactorMin(), pdb.OccupancyMax(),
+                                  pdb.OccupancyMin()}),
+              (std::vector<float>{7, 0.25f, 2, 0.5f}));
+    EXPECT_EQ(PdbFile().TempFactorMax() + PdbFile().OccupancyMin(), 0.0f);
+    // Text past 511 characters is dropped; a last line without a newline is read.
     const std::string longLine = "REMARK" + std::string(505, ' ') + "ATOM 1 N ALA A 1 1 2 3\n";
-    PdbFile pdb = ReadText(longLine + "ATOM 2 N ALA A 1 1 2 3\nATOM 3 N ALA A 1 1 2 3");
+    pdb = ReadText(longLine + "ATOM 2 N ALA A 1 1 2 3\nATOM 3 N ALA A 1 1 2 3");
     ASSERT_EQ(pdb.atomCount, 2);
     EXPECT_EQ(pdb.records[1].serial, 3);
 }
 
-// Atom counts and first records of real structures.
 TEST(PdbFileTest, ReadsRealFiles) {
-    struct Expected {
-        const char* file;
-        int atoms, conects, bonds;
-    };
-    // 1ehz continues five CONECT lists on a second line.
-    for (Expected e : {Expected{"1crn.pdb", 327, 6, 3},
-                       {"1ubq.pdb", 660, 0, 0},
-                       {"1a28.pdb.gz", 4262, 46, 52},
-                       {"2eqq.pdb", 8460, 2, 1},
-                       {"1ehz.pdb", 1821, 388, 404},
-                       {"adk_closed.pdb", 3341, 0, 0},
-                       {"1a0q.pdb", 3301, 35, 29}}) {
+    // Atoms, CONECT entries, bonds, last model; 1ehz continues five CONECT lists on a next line.
+    const std::pair<const char*, std::vector<int>> cases[] = {
+        {"1crn.pdb", {327, 6, 3, 0}},       {"1ubq.pdb", {660, 0, 0, 0}},
+        {"1a28.pdb.gz", {4262, 46, 52, 0}}, {"2eqq.pdb", {8460, 2, 1, 20}},
+        {"1ehz.pdb", {1821, 388, 404, 0}},  {"adk_closed.pdb", {3341, 0, 0, 0}},
+        {"1a0q.pdb", {3301, 35, 29, 0}}};
+    for (const auto& [file, counts] : cases) {
         PdbFile pdb;
-        EXPECT_TRUE(pdb.Read(std::string(VORN_TEST_DATA) + "/" + e.file));
-        EXPECT_EQ(pdb.atomCount, e.atoms) << e.file;
-        EXPECT_EQ(pdb.conectCount, e.conects) << e.file;
-        EXPECT_EQ(pdb.bondCount, e.bonds) << e.file;
+        EXPECT_TRUE(pdb.Read(std::string(VORN_TEST_DATA) + "/" + file));
+        EXPECT_EQ((std::vector<int>{pdb.atomCount, pdb.conectCount, pdb.bondCount,
+                                    pdb.records.back().model}),
+                  counts)
+            << file;
     }
     PdbFile pdb;
     pdb.Read(VORN_TEST_DATA "/adk_closed.pdb"); // segment identifier 4AKE after the B-factor
     EXPECT_EQ(pdb.records[0].chain, ' ');
     EXPECT_FLOAT_EQ(pdb.records[0].tempFactor, 84.71f);
-    pdb.Read(VORN_TEST_DATA "/2eqq.pdb");
-    EXPECT_EQ(pdb.records[423].model, 2);
-    EXPECT_EQ(pdb.records.back().model, 20);
-    EXPECT_EQ(pdb.records.back().chain, 'A');
 }
 
 } // namespace
