@@ -5,9 +5,8 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config clang-format
-    zlib1g-dev libpng-dev
-    libgtest-dev libbenchmark-dev
-    python3
+    zlib1g-dev
+    libgtest-dev
 )
 
 missing=()

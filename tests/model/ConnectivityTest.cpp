@@ -1,6 +1,7 @@
 // Bonds found from distances, the grid walk, and how a file's CONECT lists combine with them.
 #include "model/Connectivity.h"
 
+#include "TestRecords.h"
 #include "io/PdbFile.h"
 
 #include <algorithm>
@@ -18,14 +19,9 @@ using List = std::vector<int>;
 
 void AddAtom(PdbFile& pdb, int serial, const char* name, float x, float y = 0, float z = 0,
              int model = 0, bool hetatm = false) {
-    PdbRecord r;
-    std::strcpy(r.record, hetatm ? "HETATM" : "ATOM");
-    std::strcpy(r.atomName, name);
-    r.serial = serial;
-    r.x = x;
-    r.y = y;
-    r.z = z;
-    r.model = model;
+    PdbRecord r = AtomRecord(serial, name, x, y, z, model);
+    if (hetatm)
+        std::strcpy(r.record, "HETATM");
     r.hetero = hetatm ? 1 : 0;
     pdb.records.push_back(r);
     pdb.atomCount = static_cast<int>(pdb.records.size());

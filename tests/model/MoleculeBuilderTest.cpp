@@ -1,6 +1,7 @@
 // Building molecules from record sets: models, chains, residues, bonds, lone oxygens, monitors.
 #include "model/MoleculeBuilder.h"
 
+#include "TestRecords.h"
 #include "io/PdbFile.h"
 #include "model/Molecule.h"
 #include "model/UiHost.h"
@@ -20,17 +21,10 @@ struct RecordingHost : UiHost {
 
 PdbRecord Rec(int serial, const char* name, const char* res, int resSeq, char chain, float x,
               float y = 0, float z = 0, int model = 0) {
-    PdbRecord r;
-    std::strcpy(r.record, "ATOM");
-    r.serial = serial;
-    std::strcpy(r.atomName, name);
+    PdbRecord r = AtomRecord(serial, name, x, y, z, model);
     std::strcpy(r.resName, res);
     r.resSeq = resSeq;
     r.chain = chain;
-    r.x = x;
-    r.y = y;
-    r.z = z;
-    r.model = model;
     return r;
 }
 
