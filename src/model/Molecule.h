@@ -4,6 +4,7 @@
 #include "core/FlatLists.h"
 #include "core/IndexedList.h"
 #include "model/Elements.h"
+#include "model/MotionState.h"
 
 #include <cstdint>
 #include <string>
@@ -86,15 +87,19 @@ struct Molecule {
     // Trajectory frames: each 3 × atom count floats (x, y, z per atom, in atom order).
     IndexedList<std::vector<float>> frames;
     int frameCount = 0;
-    int valueSize = 0; // bytes per coordinate value in the trajectory file (4 or 8)
-    int currentFrame = 0;
+    int valueSize = 0;               // bytes per coordinate value in the trajectory file (4 or 8)
+    int currentFrame = 0;            // 0 shows the atoms' coordinates, k > 0 frame k − 1
+    std::vector<float> frameCenters; // 3 per frame: the centre of mass removed from it, Å
+    float boxMin[3] = {0, 0, 0};     // smallest x, y, z over the atoms and all frames, Å
+    float boxSize[3] = {0, 0, 0};    // largest minus smallest, Å
+    float boxDiagonal = 0;           // Å
 
     // Magnitudes of the extreme temperature factors and occupancies of the file's records.
     float tempMax = 1.0f, tempMin = 1.0f;
     float occMax = 1.0f, occMin = 1.0f;
 
-    bool free = true;   // may be turned and moved by the mouse
     bool active = true; // menu commands act on it
+    MotionState motion; // motion.moving: free to be turned and moved by the mouse
 
     int radiusScheme = kDefaultRadius;
     float elementRadii[kElementCount] = {};

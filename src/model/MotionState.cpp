@@ -1,0 +1,75 @@
+// Quaternion maths of the trackball and the displayed position of an atom.
+#include "model/MotionState.h"
+
+#include "model/Molecule.h"
+
+std::array<float, 16> QuaternionToMatrix(const Quaternion& q) {
+    const float x = q.x, y = q.y, z = q.z, w = q.w;
+    return {1 - 2 * (y * y + z * z),
+            2 * (x * y - z * w),
+            2 * (x * z + y * w),
+            0,
+            2 * (x * y + z * w),
+            1 - 2 * (z * z + x * x),
+            2 * (y * z - x * w),
+            0,
+            2 * (z * x - y * w),
+            2 * (y * z + x * w),
+            1 - 2 * (y * y + x * x),
+            0,
+            0,
+            0,
+            0,
+            1};
+}
+
+Quaternion Multiply(const Quaternion& a, const Quaternion& b) {
+    return {a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
+            a.w * b.y + a.y * b.w + a.z * b.x - a.x * b.z,
+            a.w * b.z + a.z * b.w + a.x * b.y - a.y * b.x,
+            a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
+}
+
+void Compose(MotionState& state) {
+    // Rounding lets the product drift from unit length; dividing by the squared norm now and then
+    // pulls it back without a square root.
+    constexpr int kRenormaliseEvery = 98;
+    state.rotation = Multiply(state.increment, state.rotation);
+    if (++state.rotateSteps >= kRenormaliseEvery) {
+        state.rotateSteps = 0;
+        Quaternion& q = state.rotation;
+        const float n = q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w;
+        q = {q.x / n, q.y / n, q.z / n, q.w / n};
+    }
+}
+
+Matrix3 DisplayRotation(const MotionState& state) {
+    const std::array<float, 16> m = QuaternionToMatrix(state.rotation);
+    Matrix3 r{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r[i][j] = m[static_cast<size_t>(4 * j + i)];
+    return r;
+}
+
+std::array<float, 3> ShownCoordinates(const Molecule& mol, int atom) {
+    const int frame = mol.currentFrame - 1;
+    if (frame >= 0 && frame < mol.frames.Count()) {
+        const std::vector<float>& f = mol.frames[frame];
+        const size_t k = 3 * static_cast<size_t>(atom);
+        return {f[k], f[k + 1], f[k + 2]};
+    }
+    const Atom& a = mol.atoms[static_cast<size_t>(atom)];
+    return {a.x, a.y, a.z};
+}
+
+std::array<double, 3> DisplayPosition(const Molecule& mol, int atom) {
+    const std::array<float, 3> p = ShownCoordinates(mol, atom);
+    const float* t = mol.motion.translation;
+    const double v[3] = {double(p[0]) + t[0], double(p[1]) + t[1], double(p[2]) + t[2]};
+    const Matrix3 r = DisplayRotation(mol.motion);
+    std::array<double, 3> out{};
+    for (int i = 0; i < 3; ++i)
+        out[static_cast<size_t>(i)] = r[i][0] * v[0] + r[i][1] * v[1] + r[i][2] * v[2];
+    return out;
+}

@@ -1,0 +1,48 @@
+// Each molecule's place on screen: the trackball rotation (a unit quaternion) and a translation.
+#pragma once
+
+#include <array>
+
+struct Atom;
+struct Molecule;
+
+// Quaternion (x, y, z, w); w is the scalar part.
+struct Quaternion {
+    float x = 0, y = 0, z = 0, w = 1;
+};
+
+struct MotionState {
+    Quaternion rotation;        // identity at first
+    Quaternion increment;       // the last rotation step; what a spinning molecule turns by
+    float trackballSize = 0.8f; // mouse sensitivity: smaller turns faster
+    float lastRotateX = 0, lastRotateY = 0;       // window pixels
+    float lastTranslateX = 0, lastTranslateY = 0; // window pixels
+    float lastScaleX = 0;                         // window pixels
+    int rotateSteps = 0;                          // compositions since the last renormalisation
+    std::array<float, 16> rotationMatrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    bool moving = true;               // free: follows the mouse
+    float translation[3] = {0, 0, 0}; // Å, in the molecule's rotated frame
+};
+
+// The 16 floats of the rotation matrix of q in the order handed to the graphics library, which
+// reads them column by column.
+std::array<float, 16> QuaternionToMatrix(const Quaternion& q);
+
+// Quaternion product a·b: the rotation b followed by a.
+Quaternion Multiply(const Quaternion& a, const Quaternion& b);
+
+// rotation := increment combined with rotation. Every 98th composition renormalises by dividing
+// each component by the sum of the squares of the four.
+void Compose(MotionState& state);
+
+// The 3 × 3 rotation that the graphics library applies for q: R[i][j] = matrix[4j + i].
+using Matrix3 = std::array<std::array<double, 3>, 3>;
+Matrix3 DisplayRotation(const MotionState& state);
+
+// Coordinates of atom i as drawn: those of the current trajectory frame when the molecule shows
+// one (else the atom record's), plus the translation, turned by the display rotation.
+std::array<double, 3> DisplayPosition(const Molecule& mol, int atom);
+
+// The coordinates of atom i before the motion state applies: the current frame's when the
+// molecule shows one (currentFrame k > 0 shows frame k − 1), else the atom's own.
+std::array<float, 3> ShownCoordinates(const Molecule& mol, int atom);
