@@ -279,10 +279,11 @@ void ApplyColorScheme(Molecule& mol, ColorTables& tables, const ColorSchemeReque
     UpdateBondSplit(mol);
 }
 
-void ColorAndMassByElement(Molecule& mol, const ColorTables& tables) {
+void ColorAndMassByElement(Molecule& mol, const ColorTables& tables,
+                           const float (&masses)[kElementCount]) {
     for (Atom& atom : mol.atoms) {
         ColorAtomByElement(atom, tables);
-        atom.mass = kElementMasses[ElementTableIndex(atom.element)];
+        atom.mass = masses[ElementTableIndex(atom.element)];
     }
     UpdateBondSplit(mol);
 }

@@ -80,7 +80,8 @@ void UpdateBondSplit(Molecule& mol);
 void ApplyColorScheme(Molecule& mol, ColorTables& tables, const ColorSchemeRequest& request);
 
 // Gives every atom its element colour and mass, as a freshly read molecule gets them.
-void ColorAndMassByElement(Molecule& mol, const ColorTables& tables);
+void ColorAndMassByElement(Molecule& mol, const ColorTables& tables,
+                           const float (&masses)[kElementCount] = kElementMasses);
 
 // Index of the atom with the given serial number, or -1.
 int FindAtomBySerial(const Molecule& mol, int serial);

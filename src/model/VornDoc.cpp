@@ -10,9 +10,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <new>
 
-CVornDoc::CVornDoc(UiHost* ui) : m_ui(ui) {}
+CVornDoc::CVornDoc(UiHost* ui) : m_ui(ui) {
+    std::copy(std::begin(kElementMasses), std::end(kElementMasses), std::begin(massTable));
+}
 
 void CVornDoc::Status(const std::string& text) {
     if (m_ui)
@@ -38,7 +41,7 @@ bool CVornDoc::ReadCoordinateFile(const std::string& fileName) {
         Status("Assigning secondary structure ...");
         AssignSecondaryStructure(mol, m_ui);
     }
-    ColorAndMassByElement(mol, colorTables);
+    ColorAndMassByElement(mol, colorTables, massTable);
     mol.fileName = fileName;
     Status("Ready");
     return true;
@@ -76,4 +79,96 @@ int CVornDoc::FileTypeOfName(const std::string& fileName) {
         if (ext == extensions[type])
             return type;
     return kFileUnknown;
+}
+
+int CVornDoc::IndexOf(const Molecule* mol) const {
+    int index = 0;
+    for (const auto& m : molecules) {
+        if (m.get() == mol)
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+void CVornDoc::DeleteMolecule(int index) {
+    const bool wasPrimary = molecules[index].get() == primary;
+    molecules.Remove(index);
+    if (wasPrimary) {
+        primary = nullptr;
+        if (!molecules.Empty())
+            MakePrimary(molecules.Count() - 1);
+    }
+    ResetPlayback();
+}
+
+Molecule& CVornDoc::DuplicateMolecule(int index) {
+    std::unique_ptr<Molecule> copy(new (std::nothrow) Molecule(*molecules[index]));
+    if (!copy)
+        VORN_RAISE("VornDoc", "Unable to allocate memory for new molecule");
+    copy->active = false;
+    Molecule& added = *molecules.Append(std::move(copy));
+    ResetPlayback();
+    return added;
+}
+
+void CVornDoc::MakePrimary(int index) {
+    for (auto& m : molecules)
+        m->active = false;
+    primary = molecules[index].get();
+    primary->active = true;
+}
+
+void CVornDoc::ToggleFixed(int index) {
+    Molecule& mol = *molecules[index];
+    mol.motion.moving = !mol.motion.moving;
+}
+
+void CVornDoc::ToggleSelection(int index) {
+    Molecule& mol = *molecules[index];
+    mol.active = !mol.active;
+    if (primary)
+        primary->active = true;
+}
+
+void CVornDoc::ResetPlayback() {
+    int longest = 0;
+    for (const auto& m : molecules)
+        longest = std::max(longest, m->frames.Count());
+    m_frameIndex = 0;
+    m_frameModulus = longest + 1;
+    ShowFrameIndex();
+}
+
+void CVornDoc::StepForward() {
+    if (m_frameModulus == 0)
+        return;
+    m_frameIndex = (m_frameIndex + 1) % m_frameModulus;
+    ShowFrameIndex();
+}
+
+void CVornDoc::StepBackward() {
+    if (m_frameModulus == 0)
+        return;
+    m_frameIndex = (m_frameIndex - 1) % m_frameModulus;
+    if (m_frameIndex < 0)
+        m_frameIndex = m_frameModulus - 1;
+    ShowFrameIndex();
+}
+
+void CVornDoc::SetFrame(int index) {
+    if (m_frameModulus == 0)
+        return;
+    m_frameIndex = index % m_frameModulus;
+    if (m_frameIndex < 0)
+        m_frameIndex += m_frameModulus;
+    ShowFrameIndex();
+}
+
+// Index 0 shows every molecule's own coordinates; a molecule with n frames shows frame k − 1 for
+// k = index mod (n + 1), so shorter trajectories start over while longer ones play on.
+void CVornDoc::ShowFrameIndex() {
+    for (auto& m : molecules)
+        if (!m->frames.Empty())
+            m->currentFrame = m_frameIndex % (m->frames.Count() + 1);
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class UiHost;
 
@@ -37,6 +38,30 @@ public:
     // The type code of a name's extension (the text after the last ".", lower-cased).
     static int FileTypeOfName(const std::string& fileName);
 
+    // Molecule list. Indices are positions in the list.
+    int MoleculeCount() const { return molecules.Count(); }
+    Molecule& MoleculeAt(int index) { return *molecules[index]; }
+    int IndexOf(const Molecule* mol) const; // -1 when not in the list
+    // Deletes the molecule; when it was the primary one, the last remaining molecule becomes the
+    // primary and active one.
+    void DeleteMolecule(int index);
+    // Appends a deep copy (atoms, chains, bonds, monitors, frames, motion) and returns it.
+    Molecule& DuplicateMolecule(int index);
+    // Makes the molecule the primary and only active one.
+    void MakePrimary(int index);
+    // Fixed molecules stay put while the mouse moves the free ones.
+    void ToggleFixed(int index);
+    // Flips the molecule's active flag; the primary molecule stays active.
+    void ToggleSelection(int index);
+
+    // Playback: a global frame index shown by every molecule with frames, modulo its own length.
+    void ResetPlayback();
+    void StepForward();
+    void StepBackward();
+    void SetFrame(int index);
+    int FrameIndex() const { return m_frameIndex; }
+    int FrameModulus() const { return m_frameModulus; }
+
     // Reading options.
     bool connectOnRead = true;
     bool zeroComOnRead = true;
@@ -45,12 +70,18 @@ public:
     int multiModelTrajProcess = 0; // 0 verbatim, 1 zero centre of mass, 2 align
 
     ColorTables colorTables;
+    float massTable[kElementCount];                   // atomic mass units by element
+    std::vector<std::string> servers{"www.rcsb.org"}; // structure servers tried this run
+    std::vector<std::string> identifiers{"1ckw"};     // entry codes tried this run
     IndexedList<std::unique_ptr<Molecule>> molecules; // in reading order
     Molecule* primary = nullptr;
 
 private:
     Molecule& AppendNewMolecule();
     void Status(const std::string& text);
+    void ShowFrameIndex();
 
     UiHost* m_ui;
+    int m_frameIndex = 0;
+    int m_frameModulus = 0;
 };

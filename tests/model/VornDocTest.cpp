@@ -83,3 +83,64 @@ TEST(VornDoc, AFileWithoutAtomsIsAFailureAndAMissingFileRaises) {
 }
 
 } // namespace
+
+namespace {
+
+// Three molecules with 0, 2 and 4 frames read from a hand-made structure.
+CVornDoc& DocWithFrames(CVornDoc& doc) {
+    doc.secondaryStructOnRead = false;
+    for (int frames : {0, 2, 4}) {
+        EXPECT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
+        for (int f = 0; f < frames; ++f)
+            doc.primary->frames.Append(std::vector<float>(3 * 327, 0.0f));
+    }
+    return doc;
+}
+
+TEST(VornDoc, PlaybackIndexWrapsEachMoleculeByItsOwnLength) {
+    CVornDoc doc;
+    DocWithFrames(doc).ResetPlayback();
+    EXPECT_EQ(doc.FrameModulus(), 5);
+    std::vector<int> shown;
+    for (int step = 0; step < 6; ++step) {
+        doc.StepForward();
+        shown.push_back(doc.MoleculeAt(1).currentFrame * 10 + doc.MoleculeAt(2).currentFrame);
+    }
+    EXPECT_EQ(shown, (std::vector<int>{11, 22, 3, 14, 0, 11}));
+    EXPECT_EQ(doc.MoleculeAt(0).currentFrame, 0); // no frames: always its own coordinates
+    doc.SetFrame(0);
+    doc.StepBackward();
+    EXPECT_EQ(doc.FrameIndex(), 4);
+    doc.SetFrame(-1);
+    EXPECT_EQ(doc.FrameIndex(), 4);
+}
+
+TEST(VornDoc, MoleculeListOperations) {
+    CVornDoc doc;
+    DocWithFrames(doc);
+    Molecule& copy = doc.DuplicateMolecule(1);
+    ASSERT_EQ(doc.MoleculeCount(), 4);
+    EXPECT_EQ(copy.frames.Count(), 2);
+    EXPECT_EQ(copy.bonds.size(), doc.MoleculeAt(1).bonds.size());
+    copy.atoms[0].x += 1; // a deep copy: the original keeps its coordinates
+    EXPECT_NE(copy.atoms[0].x, doc.MoleculeAt(1).atoms[0].x);
+    EXPECT_FALSE(copy.active);
+
+    doc.MakePrimary(0);
+    EXPECT_EQ(doc.primary, &doc.MoleculeAt(0));
+    EXPECT_FALSE(doc.MoleculeAt(2).active);
+    doc.ToggleSelection(0); // the primary molecule stays active
+    doc.ToggleSelection(3);
+    EXPECT_TRUE(doc.MoleculeAt(0).active);
+    EXPECT_TRUE(doc.MoleculeAt(3).active);
+    doc.ToggleFixed(3);
+    EXPECT_FALSE(doc.MoleculeAt(3).motion.moving);
+
+    doc.DeleteMolecule(0); // the primary goes: the last one takes its place
+    EXPECT_EQ(doc.MoleculeCount(), 3);
+    EXPECT_EQ(doc.primary, &doc.MoleculeAt(2));
+    EXPECT_EQ(doc.IndexOf(doc.primary), 2);
+    EXPECT_EQ(doc.FrameModulus(), 5);
+}
+
+} // namespace
