@@ -1,1 +1,258 @@
+// PDB writing: line formats, molecules in their displayed position, trajectory export, and files
+// that are replaced only by a complete write.
+#include "io/PdbWriter.h"
+
+#include "core/VornError.h"
+#include "model/Molecule.h"
+#include "model/MoleculeBuilder.h"
+#include "model/UiHost.h"
+
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+struct RecordingUi : UiHost {
+    Lines messages;
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+};
+
+template <typename F>
+std::string ErrorOf(F f) {
+    try {
+        f();
+    } catch (const VornError& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
+std::string ReadText(const fs::path& path) {
+    std::stringstream s;
+    s << std::ifstream(path).rdbuf();
+    return s.str();
+}
+
+std::string WrittenText(const PdbFile& pdb, int precision, bool conect) {
+    std::FILE* f = std::tmpfile();
+    EXPECT_TRUE(WritePdbRecords(pdb, f, precision, conect));
+    std::string text(static_cast<size_t>(std::ftell(f)), '\0');
+    std::rewind(f);
+    EXPECT_EQ(std::fread(&text[0], 1, text.size(), f), text.size());
+    std::fclose(f);
+    return text;
+}
+
+Lines LinesStartingWith(const std::string& text, const std::string& head) {
+    Lines lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, head.size(), head) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+// Atoms in a row along x, serials from 1, one bond between the first two.
+Molecule Row(int count, const char* fileName) {
+    Molecule mol;
+    mol.fileName = fileName;
+    for (int i = 0; i < count; ++i) {
+        Atom a;
+        std::strcpy(a.name, "CA");
+        std::strcpy(a.resName, "GLY");
+        a.serial = a.resSeq = i + 1;
+        a.x = float(i);
+        a.chain = 'A';
+        mol.atoms.push_back(a);
+    }
+    mol.bonds.push_back(Bond{0, 1});
+    return mol;
+}
+
+Molecule Crambin() {
+    PdbFile pdb;
+    pdb.Read(std::string(VORN_TEST_DATA) + "/1crn.pdb");
+    Molecule mol;
+    BuildMolecule(mol, pdb, false, true, nullptr);
+    mol.fileName = "1crn.pdb";
+    return mol;
+}
+
+// A fresh directory per test.
+class PdbWriterFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pdbwriter.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    size_t Entries() const { return size_t(std::distance(fs::directory_iterator(dir), {})); }
+    std::string Path(const char* name) const { return (dir / name).string(); }
+    fs::path dir;
+};
+
+TEST(PdbWriter, LineFormats) {
+    PdbFile pdb = MakeWriteRecords(2);
+    PdbRecord& a = pdb.records[0];
+    a.serial = 1;
+    a.SetAtomName("CA");
+    a.SetResName("ALA");
+    a.chain = 'A';
+    a.resSeq = 5;
+    a.x = 1.5f;
+    a.y = -2.25f;
+    a.z = 10;
+    a.tempFactor = 20.5f;
+    pdb.records[1].model = 1; // a default record otherwise: serial 1 (its index), "C", "UNK0" 1
+    pdb.conects.resize(2);
+    pdb.conects[0].owner = 1;
+    pdb.conects[0].bonded.Append(2);
+    pdb.conects[1].owner = 2;
+    const std::string blocks =
+        "MODEL    0\nATOM      1  CA  ALA A   5       1.500  -2.250  10.000  1.00 20.50\n"
+        "ENDMDL\nMODEL    1\nATOM      1  C   UNK0    1       0.000   0.000   0.000  1.00  0.00\n"
+        "TER       2      UNK0    1\nENDMDL\n";
+    EXPECT_EQ(WrittenText(pdb, 3, false), blocks);
+    EXPECT_EQ(WrittenText(pdb, 3, true), blocks + "CONECT    1    2\nCONECT    2\n");
+    EXPECT_EQ(LinesStartingWith(WrittenText(pdb, 15, false), "ATOM")[0],
+              "ATOM      1  CA  ALA A   5       1.500000000000000  -2.250000000000000"
+              "  10.000000000000000  1.00 20.50"); // x in 24 columns, y and z in 20
+    EXPECT_EQ(WrittenText(MakeWriteRecords(0), 3, true), "");
+
+    std::FILE* full = std::fopen("/dev/full", "w");
+    EXPECT_FALSE(WritePdbRecords(pdb, full, 3, true)); // the error shows only at the flush
+    EXPECT_EQ(ErrorOf([&] { SavePdbMolecule(Row(3, "row.pdb"), full, 3, true, false, 0); }),
+              "Error saving pdb file, row.pdb");
+    std::fclose(full);
+}
+
+TEST(PdbWriter, TemperatureFactorsAndDisplayedPosition) {
+    Molecule mol = Row(3, "t.pdb");
+    mol.atoms[0].tempFactor = 150;
+    mol.atoms[1].tempFactor = 20;
+    mol.atoms[2].tempFactor = mol.tempMin = 5;
+    mol.tempMax = 150;
+    auto columns = [&](bool normalise) {
+        Lines out;
+        for (const std::string& line :
+             LinesStartingWith(WrittenText(MoleculeRecords(mol, normalise, 0), 3, false), "ATOM"))
+            out.push_back(line.substr(60));
+        return out;
+    };
+    EXPECT_EQ(columns(false), (Lines{" 99.90", " 20.00", "  5.00"}));
+    EXPECT_EQ(columns(true), (Lines{" 99.81", " 10.33", "  0.01"}));
+    mol.tempMin = mol.tempMax = 30; // an empty range
+    EXPECT_EQ(columns(true), (Lines{" 99.81", " 99.81", " 99.81"}));
+
+    mol.atoms[2] = {};
+    mol.atoms[2].y = 2;
+    mol.motion.translation[0] = 0.5f;
+    mol.motion.rotation = {0, 0, std::sqrt(0.5f), std::sqrt(0.5f)}; // quarter turn, x onto -y
+    const PdbRecord r = MoleculeRecords(mol, false, 0).records[2];
+    EXPECT_NEAR(r.x, 2.0f, 1e-6);
+    EXPECT_NEAR(r.y, -0.5f, 1e-6);
+}
+
+TEST_F(PdbWriterFiles, SaveCoordinatesReplacesOnlyWhenComplete) {
+    EXPECT_EQ(SaveCoordinatesName("x"), "x.pdb");
+    EXPECT_EQ(SaveCoordinatesName("x.pdb.bak"), "x.pdb.bak");
+    EXPECT_EQ(SaveCoordinatesName("X.PDB"), "X.PDB");
+    const Molecule mol = Crambin();
+    const std::string name = Path("m.pdb");
+    std::ofstream(name) << "old";
+    auto save = [&](const std::string& file, int type) {
+        return ErrorOf([&] { SaveCoordinates({&mol, &mol}, file, type, 3, true, false); });
+    };
+    EXPECT_EQ(save(name, 1), "XYZ files aren't supported yet!");
+    EXPECT_EQ(save(name, 2), "CRD files aren't supported yet!");
+    EXPECT_EQ(save(name, 7), "Unknown file type!");
+    EXPECT_EQ(save(Path("no/m.pdb"), 0), "Unable to open file for saving");
+    // A file-size limit makes the writes fail part of the way, as a full disk would.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::string message = save(name, 0);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(message, "Error saving pdb file, 1crn.pdb");
+    EXPECT_EQ(ReadText(name), "old");
+    fs::create_directory(Path("sub.pdb")); // the rename over a directory fails
+    EXPECT_EQ(save(Path("sub.pdb"), 0), "Error saving pdb file, " + Path("sub.pdb"));
+    EXPECT_EQ(Entries(), 2u); // no temporaries left
+
+    // Two molecules in one file: the second one's serials follow the first's count + 1.
+    fs::permissions(name, fs::perms(0640));
+    EXPECT_EQ(save(Path("m"), 0), "no error");
+    EXPECT_EQ(fs::status(name).permissions(), fs::perms(0640));
+    const std::string text = ReadText(name);
+    EXPECT_EQ(LinesStartingWith(text, "MODEL").size(), 2u);
+    EXPECT_EQ(LinesStartingWith(text, "ENDMDL").size(), 2u);
+    EXPECT_EQ(LinesStartingWith(text, "TER"),
+              (Lines{"TER     328      ASN A  46", "TER     656      ASN A  46"}));
+    EXPECT_EQ(LinesStartingWith(text, "CONECT")[327].substr(0, 11), "CONECT  329");
+    PdbFile back; // and it reads back as it was
+    ASSERT_TRUE(back.Read(name));
+    ASSERT_EQ(back.atomCount, 654);
+    for (size_t i = 0; i < 654; ++i) {
+        const PdbRecord& r = back.records[i];
+        const Atom& atom = mol.atoms[i % 327];
+        ASSERT_EQ(r.serial, atom.serial + (i < 327 ? 0 : 328)) << i;
+        ASSERT_STREQ(r.atomName, atom.name) << i;
+        ASSERT_NEAR(r.x, atom.x, 5.1e-4) << i;
+        ASSERT_NEAR(r.y, atom.y, 5.1e-4) << i;
+        ASSERT_NEAR(r.z, atom.z, 5.1e-4) << i;
+    }
+    EXPECT_EQ(back.bondCount, 2 * static_cast<int>(mol.bonds.size()));
+}
+
+TEST_F(PdbWriterFiles, ExportTrajectory) {
+    Molecule mol = Row(2, "traj.pdb");
+    RecordingUi ui;
+    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 1, 1, &ui));
+    for (int f = 0; f < 5; ++f)
+        mol.frames.Append({float(f), 0, 0, float(f), 1, 0});
+    mol.frameCount = 5;
+    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 0, 2, &ui));
+    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 3, 2, &ui));
+    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 1, 6, &ui));
+    mol.atoms[1].model = 2;
+    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 1, 5, &ui));
+    mol.atoms[1].model = 1;
+    fs::create_directory(Path("sub.pdb"));
+    EXPECT_FALSE(ExportTrajectory(mol, Path("sub.pdb"), 1, 5, &ui));
+    EXPECT_EQ(ui.messages, (Lines{"Cannot export a zero length trajectory", "Invalid starting step",
+                                  "Invalid starting step", "Invalid stopping step",
+                                  "Unable to export a trajectory for a multi-model data set.",
+                                  "Unable to save " + Path("sub.pdb")}));
+    EXPECT_EQ(Entries(), 1u);
+    EXPECT_EQ(ErrorOf([&] { ExportTrajectory(mol, Path("no/t.pdb"), 1, 5, &ui); }),
+              "Can't open file");
+
+    mol.motion.rotation = {0, 0, std::sqrt(0.5f), std::sqrt(0.5f)}; // frames are not turned
+    ASSERT_TRUE(ExportTrajectory(mol, Path("t.pdb"), 2, 4, nullptr));
+    const std::string text = ReadText(Path("t.pdb"));
+    EXPECT_EQ(LinesStartingWith(text, "MODEL"), (Lines{"MODEL    1", "MODEL    2", "MODEL    3"}));
+    const Lines atoms = LinesStartingWith(text, "ATOM");
+    ASSERT_EQ(atoms.size(), 6u);
+    EXPECT_EQ(atoms[0], "ATOM      1  CA  GLY A   1       1.000   0.000   0.000  0.00  0.00");
+    EXPECT_EQ(atoms[3], "ATOM      2  CA  GLY A   2       2.000   1.000   0.000  0.33  0.00");
+    const std::string tail = "ATOM      2  CA  GLY A   2       3.000   1.000   0.000  0.67  0.00\n"
+                             "TER       3      GLY A   2\nENDMDL\n";
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail); // one TER, no CONECT
+    EXPECT_EQ(LinesStartingWith(text, "TER").size(), 1u);
+}
+
+} // namespace
