@@ -60,16 +60,19 @@ void TrajectoryReader::ReadFrame(Molecule& mol, const std::string& fileName, int
     ReadNextDcdFrame(mol, fileName);
 }
 
-// Validates and counts only; a local reader closes the file on every path.
+// Validates and counts only; a local reader closes the file on every path. A rejected file
+// leaves frameCount and valueSize at 0, so nothing reads frames of a file that did not fit.
 void TrajectoryReader::OpenDcd(Molecule& mol, const std::string& fileName) {
     DcdFile dcd;
     if (!dcd.Open(fileName))
         VORN_RAISE("VornDoc", "Can't open DCD file for reading!");
-    int atoms = 0;
-    dcd.ReadHeader(atoms, mol.frameCount, mol.valueSize);
+    int atoms = 0, frameCount = 0, valueSize = 0;
+    dcd.ReadHeader(atoms, frameCount, valueSize);
     RaiseErrorText(dcd);
     CheckAtomCount(mol, atoms);
-    CheckValueSize(mol.valueSize);
+    CheckValueSize(valueSize);
+    mol.frameCount = frameCount;
+    mol.valueSize = valueSize;
 }
 
 // A frame that fails part-way is not appended: the list holds only whole frames.
