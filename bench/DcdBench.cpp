@@ -44,6 +44,8 @@ Source LoadSource(const char* path) {
         dcd.ReadFrame(&s.coords[3 * static_cast<std::size_t>(s.atoms) * f], s.atoms, size);
     if (!dcd.ErrorText().empty())
         throw VornError(dcd.ErrorText(), "dcd_bench", __LINE__);
+    if (s.frames < 1 || (size != 4 && size != 8))
+        throw VornError("the source trajectory has no frames to repeat", "dcd_bench", __LINE__);
     return s;
 }
 
