@@ -82,6 +82,7 @@ void Patch(std::string& bytes, std::size_t at, std::int32_t v) {
 
 struct Result {
     int atoms = 0, frames = 0, size = 0;
+    bool swapped = false, unitCell = false;
     std::vector<float> coords; // all frames read
     std::string error;         // error text, or the message raised
 };
@@ -97,6 +98,8 @@ Result ReadAll(const std::string& path, int extraFrames = 0) {
             dcd.ReadFrame(&r.coords[r.coords.size() - 3 * r.atoms], r.atoms, r.size);
         }
         r.error = dcd.ErrorText();
+        r.swapped = dcd.Swapped();
+        r.unitCell = dcd.HasUnitCell();
     } catch (const VornError& e) {
         EXPECT_EQ(e.Source(), "DCD");
         r.error = e.Message();
@@ -134,6 +137,7 @@ TEST(DcdFileTest, RealTrajectoryCutToTwoFrames) {
     EXPECT_EQ(r.atoms, b[268] | b[269] << 8);
     EXPECT_EQ(r.frames, 2);
     EXPECT_EQ(r.size, 4);
+    EXPECT_FALSE(r.swapped || r.unitCell);
     EXPECT_EQ(r.error, "Unexpected end of file!"); // the third frame is not there
     const std::size_t record = 4 * 3341 + 8;
     for (std::size_t f : {0, 1})
@@ -150,13 +154,9 @@ TEST(DcdFileTest, ByteOrderAndPrecisionGiveTheSameFrames) {
             Layout d;
             d.bigEndian = big;
             d.doubles = doubles;
-            DcdFile dcd;
-            ASSERT_TRUE(dcd.Open(Write(Build(d))));
-            int atoms, frames, size;
-            dcd.ReadHeader(atoms, frames, size);
-            EXPECT_EQ(dcd.Swapped(), big);
-            EXPECT_EQ(size, doubles ? 8 : 4);
             const Result r = ReadAll(Write(Build(d)));
+            EXPECT_EQ(r.swapped, big);
+            EXPECT_EQ(r.size, doubles ? 8 : 4);
             EXPECT_EQ(r.frames, 5);
             EXPECT_EQ(r.error, "");
             ExpectFrames(r, 5);
@@ -170,12 +170,18 @@ TEST(DcdFileTest, FrameCountAndValueSizeFromTheLength) {
         int wantFrames, wantSize;
     };
     const Case cases[] = {
-        {5, 0, false, false, 5, 4},                             // NSET not recorded
-        {5, 5, true, false, 5, 8},  {5, 6, false, false, 5, 4}, // NSET beyond the frames held:
-                                                                // those held are read
-        {5, 9, true, false, 5, 8},  {5, 4, false, false, 4, 5}, // NSET short of the frames: the
-                                                                // size rule stands
-        {3, 3, false, true, 3, 4},  {3, 0, false, true, 3, 4},  {3, 3, true, true, 3, 8},
+        // NSET not recorded, then NSET right
+        {5, 0, false, false, 5, 4},
+        {5, 5, true, false, 5, 8},
+        // NSET beyond the frames held: those held are read
+        {5, 6, false, false, 5, 4},
+        {5, 9, true, false, 5, 8},
+        // NSET short of the frames: the size rule stands
+        {5, 4, false, false, 4, 5},
+        // unit-cell records before each frame
+        {3, 3, false, true, 3, 4},
+        {3, 0, false, true, 3, 4},
+        {3, 3, true, true, 3, 8},
         {3, 7, true, true, 3, 8},
     };
     for (const Case& c : cases) {
@@ -188,6 +194,7 @@ TEST(DcdFileTest, FrameCountAndValueSizeFromTheLength) {
         SCOPED_TRACE(c.frameSet);
         EXPECT_EQ(r.frames, c.wantFrames);
         EXPECT_EQ(r.size, c.wantSize);
+        EXPECT_EQ(r.unitCell, c.unitCell);
         if (c.wantSize == 4 || c.wantSize == 8) {
             EXPECT_EQ(r.error, "");
             ExpectFrames(r, c.wantFrames);
