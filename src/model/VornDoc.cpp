@@ -6,6 +6,7 @@
 #include "core/VornError.h"
 #include "io/PdbFile.h"
 #include "model/MoleculeBuilder.h"
+#include "model/Trajectory.h"
 #include "model/UiHost.h"
 
 #include <algorithm>
@@ -42,9 +43,31 @@ bool CVornDoc::ReadCoordinateFile(const std::string& fileName) {
         AssignSecondaryStructure(mol, m_ui);
     }
     ColorAndMassByElement(mol, colorTables, massTable);
+    ProcessTrajectory(mol, multiModelTraj ? multiModelTrajProcess : kTrajectoryVerbatim,
+                      zeroComOnRead);
     mol.fileName = fileName;
+    ResetPlayback();
     Status("Ready");
     return true;
+}
+
+void CVornDoc::ReadTrajectory(const std::string& fileName, int type, int mode,
+                              const std::string& cancelMessage, const TrajectoryRunner& run) {
+    if (!primary)
+        VORN_RAISE("VornDoc", "No molecule to read the trajectory for");
+    Molecule& mol = *primary;
+    TrajectoryReader().Attach(mol, fileName, type);
+    bool completed = false;
+    if (run) {
+        completed = run(mol, fileName, type, 0, mol.frameCount);
+    } else {
+        const std::atomic<bool> keepGoing{true};
+        completed = ReadTrajectoryOnWorker(mol, fileName, type, 0, mol.frameCount, keepGoing, {});
+    }
+    if (!completed)
+        VORN_RAISE("VornDoc", cancelMessage);
+    ProcessTrajectory(mol, mode, zeroComOnRead);
+    ResetPlayback();
 }
 
 void CVornDoc::ReadByType(Molecule& mol, const std::string& fileName, bool multiModel, bool connect,

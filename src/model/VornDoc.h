@@ -5,6 +5,7 @@
 #include "core/IndexedList.h"
 #include "model/Molecule.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,16 @@ public:
     // Fills a molecule from a file of the given type code.
     void ReadByType(Molecule& mol, const std::string& fileName, bool multiModel, bool connect,
                     int type);
+
+    // Reads frames [first, end) of a trajectory into a molecule behind whatever the caller shows
+    // meanwhile; returns false when the user cancelled.
+    using TrajectoryRunner = std::function<bool(Molecule& mol, const std::string& fileName,
+                                                int type, int first, int end)>;
+    // Attaches a trajectory to the primary molecule, reads all its frames through run (by
+    // default on a worker thread, waiting for it) and processes them with mode. A cancelled read
+    // raises cancelMessage.
+    void ReadTrajectory(const std::string& fileName, int type, int mode,
+                        const std::string& cancelMessage, const TrajectoryRunner& run = {});
 
     // The type code of a name's extension (the text after the last ".", lower-cased).
     static int FileTypeOfName(const std::string& fileName);

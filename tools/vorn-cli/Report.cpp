@@ -20,6 +20,8 @@ void PrintInfo(std::FILE* out, const Molecule& mol) {
     std::fprintf(out, "residues: %d\n", mol.ResidueCount());
     std::fprintf(out, "bonds: %zu\n", mol.bonds.size());
     std::fprintf(out, "frames: %d\n", mol.frameCount);
+    std::fprintf(out, "box: %.3f %.3f %.3f %.3f %.3f %.3f\n", mol.boxMin[0], mol.boxMin[1],
+                 mol.boxMin[2], mol.boxSize[0], mol.boxSize[1], mol.boxSize[2]);
     std::fprintf(out, "monitors: %d\n", mol.monitors.Count());
     std::fprintf(out, "temperature: %g %g\n", mol.tempMin, mol.tempMax);
     std::fprintf(out, "occupancy: %g %g\n", mol.occMin, mol.occMax);

@@ -5,8 +5,9 @@
 
 struct Molecule;
 
-// key: value lines: file, atoms, hetero, chains, residues, bonds, frames, monitors, temperature,
-// occupancy and the residue counts by secondary-structure code.
+// key: value lines: file, atoms, hetero, chains, residues, bonds, frames, box (smallest x, y, z
+// and extent over atoms and frames, Å), monitors, temperature, occupancy and the residue counts
+// by secondary-structure code.
 void PrintInfo(std::FILE* out, const Molecule& mol);
 
 // The sequence table as tab-separated values with a header line.

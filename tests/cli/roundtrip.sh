@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# What vorn-cli writes, it reads back the same: saved structures keep their atoms, bonds and
+# positions; exported trajectories keep their frames; a failed save leaves the old file alone.
+#   roundtrip.sh VORN_CLI TESTS_DIR
+set -u
+cli=$1
+data=$2/data
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+check() { # name, then a command that must succeed
+    local name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+counts() { "$cli" info "$1" | grep -E '^(atoms|hetero|chains|residues|bonds):'; }
+
+"$cli" save "$data/1crn.pdb" -o "$work/crn" --precision 5 || failed=$((failed + 1))
+check "save appends .pdb" test -s "$work/crn.pdb"
+check "saved counts" diff <(counts "$data/1crn.pdb") <(counts "$work/crn.pdb")
+check "saved bonds" diff <("$cli" bonds "$data/1crn.pdb") <("$cli" bonds "$work/crn.pdb")
+check "saved positions" test "$("$cli" rmsd "$data/1crn.pdb" "$work/crn.pdb")" = "RMSD = 0.000"
+
+# B moved onto A and saved is where A is.
+"$cli" rmsd "$data/1ubq.pdb" "$data/1ubq.pdb" --align -o "$work/moved.pdb" >/dev/null
+check "moved copy" test "$("$cli" rmsd "$data/1ubq.pdb" "$work/moved.pdb")" = "RMSD = 0.000"
+
+"$cli" traj "$data/adk_closed.pdb" -dcd "$data/dcd/adk_2frames.dcd" -o "$work/traj.pdb"
+check "exported frames" test "$("$cli" info -multi "$work/traj.pdb" | grep '^frames:')" = "frames: 1"
+check "exported atoms" test "$("$cli" info -multi "$work/traj.pdb" | grep '^atoms:')" = "atoms: 3341"
+
+# A save that runs out of room half-way fails and leaves the old file as it was.
+cp "$work/crn.pdb" "$work/keep.pdb"
+(ulimit -f 8; trap '' XFSZ; "$cli" save "$data/1ubq.pdb" -o "$work/keep.pdb" 2>/dev/null)
+check "failed save reports failure" test $? -ne 0
+check "failed save keeps the old file" cmp -s "$work/crn.pdb" "$work/keep.pdb"
+check "no temporary left" test "$(ls "$work" | wc -l)" = 4
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,165 @@
+// The commands of vorn-cli: read as the viewer reads, then report, compare or write.
+#include "Commands.h"
+
+#include "Arguments.h"
+#include "Report.h"
+#include "analysis/Superposition.h"
+#include "core/VornError.h"
+#include "io/PdbWriter.h"
+#include "model/Trajectory.h"
+#include "model/UiHost.h"
+#include "model/VornDoc.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Warnings that the viewer shows in a message box are printed to stderr.
+class ConsoleHost : public UiHost {
+public:
+    void ShowMessage(const std::string& text) override {
+        std::fprintf(stderr, "vorn-cli: %s\n", text.c_str());
+    }
+};
+
+ConsoleHost g_console;
+
+void RequireFiles(const Arguments& args, int least, int most, const char* what) {
+    const int count = args.reading.files.Count();
+    if (count < least || (most > 0 && count > most))
+        throw UsageError(args.command + " takes " + what);
+}
+
+// The processing mode chosen by -align and -cm (align wins).
+int ModeOf(const Arguments& args) {
+    return args.reading.align ? kTrajectoryAlign
+                              : (args.reading.zeroCom ? kTrajectoryZeroCom : kTrajectoryVerbatim);
+}
+
+// Reads every file, then the trajectory of -dcd, into the document as the viewer does at start.
+// The first failure is raised naming its file; nothing has been printed by then.
+void Load(CVornDoc& doc, const Arguments& args) {
+    doc.connectOnRead = args.reading.connect;
+    doc.multiModelTraj = args.reading.multi;
+    doc.multiModelTrajProcess = ModeOf(args);
+    const bool withTrajectory = !args.reading.dcdFile.empty();
+    if (withTrajectory && args.reading.files.Count() > 1)
+        VORN_RAISE("Vorn", "Only one structure can be read when reading DCD files");
+    for (const std::string& file : args.reading.files) {
+        try {
+            if (!doc.ReadCoordinateFile(file))
+                VORN_RAISE("Vorn", "Unable to read file");
+        } catch (const VornError& e) {
+            throw VornError(file + ": " + e.Message(), e.Source(), e.Line());
+        }
+    }
+    if (withTrajectory)
+        doc.ReadTrajectory(args.reading.dcdFile, kTrajectoryDcd, ModeOf(args),
+                           "Trajectory read has been canceled");
+}
+
+template <typename Print>
+int ReportEach(const Arguments& args, int most, const char* what, Print print) {
+    RequireFiles(args, 1, most, what);
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    bool first = true;
+    for (const auto& mol : doc.molecules) {
+        print(*mol, first);
+        first = false;
+    }
+    return 0;
+}
+
+// Atoms of a molecule chosen by --select, in file order.
+std::vector<int> Selected(const Molecule& mol, const std::string& selection) {
+    std::vector<int> atoms;
+    for (int i = 0; i < mol.AtomCount(); ++i) {
+        const Atom& atom = mol.atoms[static_cast<size_t>(i)];
+        const bool take = selection == "all" ||
+                          (selection == "heavy" && atom.element != kHydrogen) ||
+                          (selection == "ca" && std::string(atom.name) == "CA");
+        if (take)
+            atoms.push_back(i);
+    }
+    return atoms;
+}
+
+// The checks of the alignment tool, in its order and with its messages.
+void CheckPairs(const std::vector<int>& a, const std::vector<int>& b, bool align) {
+    if (a.size() != b.size())
+        VORN_RAISE("Vorn", "Please select the same number of atoms from both molecules");
+    if (align && a.size() < 3)
+        VORN_RAISE("Vorn", "Please select at least three atoms from  each molecule");
+    if (a.empty())
+        VORN_RAISE("Vorn", "Please select at least one atom from  each molecule");
+}
+
+} // namespace
+
+int RunInfo(const Arguments& args) {
+    return ReportEach(args, 0, "one or more files", [](const Molecule& mol, bool first) {
+        std::fputs(first ? "" : "\n", stdout);
+        PrintInfo(stdout, mol);
+    });
+}
+
+int RunResidues(const Arguments& args) {
+    return ReportEach(args, 1, "exactly one file",
+                      [](const Molecule& mol, bool) { PrintResidues(stdout, mol); });
+}
+
+int RunBonds(const Arguments& args) {
+    return ReportEach(args, 1, "exactly one file",
+                      [](const Molecule& mol, bool) { PrintBonds(stdout, mol); });
+}
+
+int RunRmsd(const Arguments& args) {
+    RequireFiles(args, 2, 2, "two files, A and B");
+    const std::string selection = args.Value("--select", "all");
+    if (selection != "all" && selection != "heavy" && selection != "ca")
+        throw UsageError("--select takes all, heavy or ca");
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    const Molecule& a = doc.MoleculeAt(0);
+    Molecule& b = doc.MoleculeAt(1);
+    const std::vector<int> listA = Selected(a, selection), listB = Selected(b, selection);
+    const bool align = args.Has("--align"), mass = args.Has("--mass");
+    CheckPairs(listA, listB, align);
+    if (align)
+        AlignMolecules(a, b, listA, listB, mass);
+    const double rmsd = ComputeRmsd(a, b, listA, listB, mass);
+    if (args.values.count("-o"))
+        SaveCoordinates({&b}, args.Value("-o", ""), kSavePdb, kPdbMinPrecision, true, false);
+    std::printf("RMSD = %.3f\n", rmsd);
+    return 0;
+}
+
+int RunSave(const Arguments& args) {
+    RequireFiles(args, 1, 0, "one or more files");
+    if (!args.values.count("-o"))
+        throw UsageError("save needs -o OUT.pdb");
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    std::vector<const Molecule*> molecules;
+    for (const auto& mol : doc.molecules)
+        molecules.push_back(mol.get());
+    SaveCoordinates(molecules, args.Value("-o", ""), kSavePdb,
+                    args.IntValue("--precision", kPdbMinPrecision), !args.Has("--no-conect"),
+                    !args.Has("--no-normalize"));
+    return 0;
+}
+
+int RunTraj(const Arguments& args) {
+    RequireFiles(args, 1, 1, "exactly one file");
+    if (args.reading.dcdFile.empty() || !args.values.count("-o"))
+        throw UsageError("traj needs -dcd DCD and -o OUT.pdb");
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    const Molecule& mol = *doc.primary;
+    const int start = args.IntValue("--start", 1);
+    const int stop = args.IntValue("--stop", mol.frameCount);
+    return ExportTrajectory(mol, args.Value("-o", ""), start, stop, &g_console) ? 0 : 1;
+}

@@ -1,0 +1,11 @@
+// The commands of vorn-cli; each returns the exit status.
+#pragma once
+
+struct Arguments;
+
+int RunInfo(const Arguments& args);
+int RunResidues(const Arguments& args);
+int RunBonds(const Arguments& args);
+int RunRmsd(const Arguments& args);
+int RunSave(const Arguments& args);
+int RunTraj(const Arguments& args);
