@@ -38,11 +38,7 @@ bool CVornDoc::ReadCoordinateFile(const std::string& fileName) {
     ReadByType(mol, fileName, multiModelTraj, connectOnRead, kFilePdb);
     if (mol.atoms.empty())
         return false;
-    if (secondaryStructOnRead) {
-        Status("Assigning secondary structure ...");
-        AssignSecondaryStructure(mol, m_ui);
-    }
-    ColorAndMassByElement(mol, colorTables, massTable);
+    FinishRead(mol);
     ProcessTrajectory(mol, multiModelTraj ? multiModelTrajProcess : kTrajectoryVerbatim,
                       zeroComOnRead);
     mol.fileName = fileName;
@@ -51,11 +47,24 @@ bool CVornDoc::ReadCoordinateFile(const std::string& fileName) {
     return true;
 }
 
+// Secondary structure, then element colours and masses.
+void CVornDoc::FinishRead(Molecule& mol) {
+    if (secondaryStructOnRead) {
+        Status("Assigning secondary structure ...");
+        AssignSecondaryStructure(mol, m_ui);
+    }
+    ColorAndMassByElement(mol, colorTables, massTable);
+}
+
 void CVornDoc::ReadTrajectory(const std::string& fileName, int type, int mode,
                               const std::string& cancelMessage, const TrajectoryRunner& run) {
     if (!primary)
         VORN_RAISE("VornDoc", "No molecule to read the trajectory for");
-    Molecule& mol = *primary;
+    ReadFrames(*primary, fileName, type, mode, cancelMessage, run);
+}
+
+void CVornDoc::ReadFrames(Molecule& mol, const std::string& fileName, int type, int mode,
+                          const std::string& cancelMessage, const TrajectoryRunner& run) {
     TrajectoryReader().Attach(mol, fileName, type);
     bool completed = false;
     if (run) {
@@ -68,6 +77,29 @@ void CVornDoc::ReadTrajectory(const std::string& fileName, int type, int mode,
         VORN_RAISE("VornDoc", cancelMessage);
     ProcessTrajectory(mol, mode, zeroComOnRead);
     ResetPlayback();
+}
+
+bool CVornDoc::ReadCoordinatesAndTrajectory(const std::string& coordName, int coordType,
+                                            const std::string& trajName, int trajType, int mode,
+                                            const TrajectoryRunner& run) {
+    const char* refusal = coordName.empty()  ? "Please enter a coordinate file name"
+                          : trajName.empty() ? "Please enter a trajectory file name"
+                                             : nullptr;
+    if (refusal) {
+        if (m_ui)
+            m_ui->ShowMessage(refusal);
+        return false;
+    }
+    Molecule& mol = AppendNewMolecule();
+    ReadByType(mol, coordName, multiModelTraj, connectOnRead, coordType);
+    mol.fileName = coordName;
+    if (mol.atoms.empty())
+        return false;
+    FinishRead(mol);
+    ReadFrames(mol, trajName, trajType, mode, "Trajectory read has been cancelled", run);
+    title = coordName + "+" + trajName;
+    Status("Ready");
+    return true;
 }
 
 void CVornDoc::ReadByType(Molecule& mol, const std::string& fileName, bool multiModel, bool connect,

@@ -46,6 +46,14 @@ public:
     void ReadTrajectory(const std::string& fileName, int type, int mode,
                         const std::string& cancelMessage, const TrajectoryRunner& run = {});
 
+    // The coordinate-and-trajectory command after its window: reads the coordinate file as the
+    // given type into a new molecule, gives it structure, colours and masses, reads every frame
+    // of the trajectory and processes them with mode. Empty names are refused with a message
+    // (false, nothing read); the title becomes "coordinates+trajectory".
+    bool ReadCoordinatesAndTrajectory(const std::string& coordName, int coordType,
+                                      const std::string& trajName, int trajType, int mode,
+                                      const TrajectoryRunner& run = {});
+
     // The type code of a name's extension (the text after the last ".", lower-cased).
     static int FileTypeOfName(const std::string& fileName);
 
@@ -87,8 +95,13 @@ public:
     IndexedList<std::unique_ptr<Molecule>> molecules; // in reading order
     Molecule* primary = nullptr;
 
+    std::string title; // the window title: the file read, or "No Molecule Loaded" after a failure
+
 private:
     Molecule& AppendNewMolecule();
+    void FinishRead(Molecule& mol);
+    void ReadFrames(Molecule& mol, const std::string& fileName, int type, int mode,
+                    const std::string& cancelMessage, const TrajectoryRunner& run);
     void Status(const std::string& text);
     void ShowFrameIndex();
 

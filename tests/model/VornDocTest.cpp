@@ -16,7 +16,8 @@ const std::string kData = VORN_TEST_DATA;
 
 struct RecordingHost : UiHost {
     void SetStatusText(const std::string& text) override { status.push_back(text); }
-    std::vector<std::string> status;
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> status, messages;
 };
 
 std::string ErrorOf(const std::string& file, int type) {
@@ -141,6 +142,37 @@ TEST(VornDoc, MoleculeListOperations) {
     EXPECT_EQ(doc.primary, &doc.MoleculeAt(2));
     EXPECT_EQ(doc.IndexOf(doc.primary), 2);
     EXPECT_EQ(doc.FrameModulus(), 5);
+}
+
+} // namespace
+
+namespace {
+
+TEST(VornDoc, ReadsCoordinatesAndTrajectoryOrSaysWhyNot) {
+    RecordingHost host;
+    CVornDoc doc(&host);
+    const std::string pdb = kData + "/adk_closed.pdb", dcd = kData + "/dcd/adk_2frames.dcd";
+    EXPECT_FALSE(doc.ReadCoordinatesAndTrajectory("", kFilePdb, dcd, 3, 0));
+    EXPECT_FALSE(doc.ReadCoordinatesAndTrajectory(pdb, kFilePdb, "", 3, 0));
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"Please enter a coordinate file name",
+                                                       "Please enter a trajectory file name"}));
+    EXPECT_EQ(doc.MoleculeCount(), 0);
+
+    auto cancel = [](Molecule&, const std::string&, int, int, int) { return false; };
+    try {
+        doc.ReadCoordinatesAndTrajectory(pdb, kFilePdb, dcd, 3, 0, cancel);
+        ADD_FAILURE() << "a cancelled read must raise";
+    } catch (const VornError& e) {
+        EXPECT_EQ(e.Message(), "Trajectory read has been cancelled");
+    }
+
+    ASSERT_TRUE(doc.ReadCoordinatesAndTrajectory(pdb, kFilePdb, dcd, 3, 2));
+    EXPECT_EQ(doc.title, pdb + "+" + dcd);
+    EXPECT_EQ(doc.primary->frameCount, 2);
+    EXPECT_EQ(doc.primary->frames.Count(), 2);
+    EXPECT_EQ(doc.FrameModulus(), 3);
+    EXPECT_EQ(doc.primary->chains[0].residues[0].structure, kCoil); // structure was assigned
+    EXPECT_THROW(doc.ReadCoordinatesAndTrajectory(pdb, kFileXyz, dcd, 3, 0), VornError);
 }
 
 } // namespace
