@@ -41,6 +41,18 @@ std::vector<float> FrameBuffer(const Molecule& mol) {
     return std::vector<float>(3 * static_cast<size_t>(mol.AtomCount()));
 }
 
+// Opens the file and reads its header, which must fit the molecule; the reader stands at the
+// first frame.
+void OpenForMolecule(DcdFile& dcd, const Molecule& mol, const std::string& fileName,
+                     int& frameCount, int& valueSize) {
+    if (!dcd.Open(fileName))
+        VORN_RAISE("VornDoc", "Can't open DCD file for reading!");
+    int atoms = 0;
+    dcd.ReadHeader(atoms, frameCount, valueSize);
+    RaiseErrorText(dcd);
+    CheckAtomCount(mol, atoms);
+}
+
 } // namespace
 
 void TrajectoryReader::Attach(Molecule& mol, const std::string& fileName, int type) {
@@ -64,12 +76,8 @@ void TrajectoryReader::ReadFrame(Molecule& mol, const std::string& fileName, int
 // leaves frameCount and valueSize at 0, so nothing reads frames of a file that did not fit.
 void TrajectoryReader::OpenDcd(Molecule& mol, const std::string& fileName) {
     DcdFile dcd;
-    if (!dcd.Open(fileName))
-        VORN_RAISE("VornDoc", "Can't open DCD file for reading!");
-    int atoms = 0, frameCount = 0, valueSize = 0;
-    dcd.ReadHeader(atoms, frameCount, valueSize);
-    RaiseErrorText(dcd);
-    CheckAtomCount(mol, atoms);
+    int frameCount = 0, valueSize = 0;
+    OpenForMolecule(dcd, mol, fileName, frameCount, valueSize);
     CheckValueSize(valueSize);
     mol.frameCount = frameCount;
     mol.valueSize = valueSize;
@@ -91,12 +99,8 @@ void TrajectoryReader::ReadNextDcdFrame(Molecule& mol, const std::string& fileNa
 // the file may have changed since it was attached.
 void TrajectoryReader::Reopen(const Molecule& mol, const std::string& fileName) {
     m_dcd.Close();
-    if (!m_dcd.Open(fileName))
-        VORN_RAISE("VornDoc", "Can't open DCD file for reading!");
-    int atoms = 0, frameCount = 0, valueSize = 0;
-    m_dcd.ReadHeader(atoms, frameCount, valueSize);
-    RaiseErrorText(m_dcd);
-    CheckAtomCount(mol, atoms);
+    int frameCount = 0, valueSize = 0;
+    OpenForMolecule(m_dcd, mol, fileName, frameCount, valueSize);
     m_framesRead = 0;
     std::vector<float> skipped = mol.frames.Empty() ? std::vector<float>() : FrameBuffer(mol);
     for (int i = 0; i < mol.frames.Count(); ++i, ++m_framesRead) {
