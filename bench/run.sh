@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
-# Runs the read benchmark at 10k, 100k and 1M atoms, each in its own process so that the peak
-# resident memory belongs to one size. Usage: bench/run.sh [SOURCE.pdb]
+# Runs every benchmark: the structure read at 10k, 100k and 1M atoms (each size in its own process
+# so that the peak resident memory belongs to it), DCD reading from a ~1 GB trajectory, trajectory
+# processing, and superposition. Usage: bench/run.sh [SOURCE.pdb] [SOURCE.dcd]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh read_bench >/dev/null
-source=${1:-tests/data/1aki.pdb}
+scripts/build.sh read_bench dcd_bench trajectory_bench superposition_bench >/dev/null
+pdb=${1:-tests/data/1aki.pdb}
+dcd=${2:-tests/data/dcd/adk_2frames.dcd}
+work=${TMPDIR:-/tmp}
 for n in 10000 100000 1000000; do
-    echo "== $n atoms from $source"
-    build/bench/read_bench "$source" "$n" "${TMPDIR:-/tmp}"
+    echo "== read: $n atoms from $pdb"
+    build/bench/read_bench "$pdb" "$n" "$work"
 done
+echo "== DCD read: ~1 GB built from $dcd"
+build/bench/dcd_bench "$dcd" "$work"
+echo "== trajectory processing"
+build/bench/trajectory_bench 3341 1000 "$work"
+echo "== superposition"
+build/bench/superposition_bench
