@@ -1,13 +1,12 @@
 // Tests of trajectory attach and read (also on the worker thread) and of trajectory processing.
 #include "model/Trajectory.h"
 
-#include "io/PdbFile.h"
 #include "model/Molecule.h"
-#include "model/MoleculeBuilder.h"
 
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <vector>
@@ -16,56 +15,44 @@ namespace {
 
 using Frame = std::vector<float>; // x, y, z per atom
 
-// A single-precision little-endian DCD file: header record, one title line, the atom count, then
-// the X, Y and Z records of each frame, every record between two length markers.
-std::string DcdBytes(int nset, int atoms, const std::vector<Frame>& frames) {
-    std::string b;
-    auto put = [&b](const void* p, size_t n) { b.append(static_cast<const char*>(p), n); };
-    auto ints = [&](std::initializer_list<std::int32_t> values) {
-        for (std::int32_t v : values)
-            put(&v, 4);
-    };
-    ints({84, 0x44524f43, nset}); // marker, "CORD", NSET
-    b.append(76, '\0');
-    ints({84, 84, 1});
-    b.append(80, ' ');
-    ints({84, 4, atoms, 4});
-    for (const Frame& f : frames)
-        for (int axis = 0; axis < 3; ++axis) {
-            ints({4 * atoms});
-            for (int a = 0; a < atoms; ++a)
-                put(&f[3 * a + axis], 4);
-            ints({4 * atoms});
-        }
-    return b;
-}
-
-std::string WriteFile(const std::string& name, const std::string& bytes) {
+// A single-precision DCD file in host (little-endian) order: header record, one title line, the
+// atom count, then the X, Y and Z records of each frame, every record between length markers.
+// Frame k holds 100k + 10 * atom + axis, so every value says where it came from.
+std::string WriteDcd(const std::string& name, int nset, int atoms, int frames) {
     const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream out(path, std::ios::binary);
+    auto put = [&out](auto v) { out.write(reinterpret_cast<const char*>(&v), sizeof v); };
+    std::vector<std::int32_t> head{84, 0x44524f43, nset}; // marker, "CORD", NSET
+    head.resize(22);                                      // the rest of the first record is zero
+    head.insert(head.end(), {84, 84, 1});
+    head.resize(head.size() + 20); // the 80-byte title line
+    head.insert(head.end(), {84, 4, atoms, 4});
+    for (std::int32_t v : head)
+        put(v);
+    for (int k = 0; k < frames; ++k)
+        for (int axis = 0; axis < 3; ++axis) {
+            put(4 * atoms);
+            for (int a = 0; a < atoms; ++a)
+                put(static_cast<float>(100 * k + 10 * a + axis));
+            put(4 * atoms);
+        }
     return path;
 }
 
-// Frame k of atom a holds 100k + 10a + axis, so every value says where it came from.
-std::vector<Frame> NumberedFrames(int count, int atoms) {
-    std::vector<Frame> frames(count, Frame(3 * atoms));
-    for (int k = 0; k < count; ++k)
-        for (int i = 0; i < 3 * atoms; ++i)
-            frames[k][i] = static_cast<float>(100 * k + 10 * (i / 3) + i % 3);
-    return frames;
-}
-
-Molecule MoleculeOf(const std::vector<std::array<float, 4>>& xyzMass) {
+Molecule MoleculeOf(const std::vector<std::array<float, 4>>& xyzMass, const Frame& frame = {}) {
     Molecule mol;
     for (const auto& p : xyzMass) {
         Atom a;
         a.x = p[0], a.y = p[1], a.z = p[2], a.mass = p[3];
         mol.atoms.push_back(a);
     }
+    if (!frame.empty()) {
+        mol.frames.Append(frame);
+        mol.frameCount = 1;
+    }
     return mol;
 }
 
-// The atoms' coordinates laid out as a frame.
 Frame Coordinates(const Molecule& mol) {
     Frame xyz;
     for (const Atom& a : mol.atoms)
@@ -73,9 +60,17 @@ Frame Coordinates(const Molecule& mol) {
     return xyz;
 }
 
-std::string AttachMessage(Molecule& mol, const std::string& path, int type) {
+void ExpectBox(const Molecule& mol, const Frame& min, const Frame& size) {
+    EXPECT_EQ(Frame(mol.boxMin, mol.boxMin + 3), min);
+    EXPECT_EQ(Frame(mol.boxSize, mol.boxSize + 3), size);
+    EXPECT_FLOAT_EQ(mol.boxDiagonal, std::hypot(size[0], size[1], size[2]));
+}
+
+// The message of the VornError that f raises, or "" when it raises none.
+template <class F>
+std::string Raised(F f) {
     try {
-        TrajectoryReader().Attach(mol, path, type);
+        f();
     } catch (const VornError& e) {
         EXPECT_EQ(e.Source(), "VornDoc");
         return e.Message();
@@ -83,33 +78,31 @@ std::string AttachMessage(Molecule& mol, const std::string& path, int type) {
     return "";
 }
 
-const std::atomic<bool> kGo{true};
-
 } // namespace
 
 TEST(TrajectoryAttach, ChecksTypeAtomCountAndSteps) {
-    const std::string path = WriteFile("attach.dcd", DcdBytes(2, 3, NumberedFrames(2, 3)));
-    Molecule two = MoleculeOf({{0, 0, 0, 1}, {1, 0, 0, 1}});
-    two.frames.Append(Frame(6));
-    two.frameCount = 1;
-    EXPECT_EQ(AttachMessage(two, path, kTrajectoryDcd), "Incorrect Number of atoms in DCD file!");
+    const std::string path = WriteDcd("attach.dcd", 2, 3, 2);
+    auto attach = [](Molecule& mol, const std::string& file, int type) {
+        return Raised([&] { TrajectoryReader().Attach(mol, file, type); });
+    };
+    Molecule two = MoleculeOf({{0, 0, 0, 1}, {1, 0, 0, 1}}, Frame(6));
+    EXPECT_EQ(attach(two, path, kTrajectoryDcd), "Incorrect Number of atoms in DCD file!");
     EXPECT_TRUE(two.frames.Empty());
     EXPECT_EQ(two.frameCount, 0);
     Molecule three = MoleculeOf({{0, 0, 0, 1}, {1, 0, 0, 1}, {2, 0, 0, 1}});
-    EXPECT_EQ(AttachMessage(three, path, kTrajectoryPtf), "PTF files are not currently supported!");
-    EXPECT_EQ(AttachMessage(three, path, 5), "Unknown file type!");
-    EXPECT_EQ(AttachMessage(three, path + ".none", 3), "Can't open DCD file for reading!");
+    EXPECT_EQ(attach(three, path, kTrajectoryPtf), "PTF files are not currently supported!");
+    EXPECT_EQ(attach(three, path, 5), "Unknown file type!");
+    EXPECT_EQ(attach(three, path + ".none", 3), "Can't open DCD file for reading!");
     // No frame count recorded and nothing after the header: zero frames by the file length.
-    EXPECT_EQ(AttachMessage(three, WriteFile("empty.dcd", DcdBytes(0, 3, {})), 3),
+    EXPECT_EQ(attach(three, WriteDcd("empty.dcd", 0, 3, 0), 3),
               "The specified trajectory has zero steps!");
-    EXPECT_EQ(AttachMessage(three, path, 3), "");
+    EXPECT_EQ(attach(three, path, 3), "");
     EXPECT_EQ(three.frameCount, 2);
     EXPECT_EQ(three.valueSize, 4);
 }
 
-TEST(TrajectoryRead, ReadsInOrderAcrossReadersUntilCancelled) {
-    const std::vector<Frame> frames = NumberedFrames(10, 2);
-    const std::string path = WriteFile("ten.dcd", DcdBytes(10, 2, frames));
+TEST(TrajectoryRead, ReadsInOrderUntilCancelledAndReportsWorkerErrors) {
+    const std::string path = WriteDcd("ten.dcd", 10, 2, 10);
     Molecule mol = MoleculeOf({{0, 0, 0, 1}, {0, 0, 0, 1}});
     TrajectoryReader().Attach(mol, path, kTrajectoryDcd);
     std::atomic<bool> keepGoing{true};
@@ -124,119 +117,57 @@ TEST(TrajectoryRead, ReadsInOrderAcrossReadersUntilCancelled) {
     EXPECT_EQ(steps, (std::vector<int>{1, 2, 3}));
     ASSERT_EQ(mol.frames.Count(), 3);
     for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(mol.frames[k], frames[k]) << "frame " << k;
-}
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(mol.frames[k][i], 100 * k + 10 * (i / 3) + i % 3) << k << " " << i;
 
-TEST(TrajectoryRead, FrameErrorOnWorkerReachesCaller) {
-    const std::string full = DcdBytes(0, 2, NumberedFrames(3, 2));
-    const std::string path = WriteFile("cut.dcd", full);
-    Molecule mol = MoleculeOf({{0, 0, 0, 1}, {0, 0, 0, 1}});
-    TrajectoryReader().Attach(mol, path, kTrajectoryDcd);
-    WriteFile("cut.dcd", full.substr(0, full.size() - 6)); // the file shrinks after the attach
-    try {
-        ReadTrajectoryOnWorker(mol, path, 3, 0, 3, kGo, nullptr);
-        ADD_FAILURE() << "no error";
-    } catch (const VornError& e) {
-        EXPECT_EQ(e.Message(), "Unexpected end of file!");
-    }
+    const std::string cut = WriteDcd("cut.dcd", 0, 2, 3);
+    TrajectoryReader().Attach(mol, cut, kTrajectoryDcd);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 6); // after the attach
+    keepGoing = true;
+    EXPECT_EQ(Raised([&] { ReadTrajectoryOnWorker(mol, cut, 3, 0, 3, keepGoing, nullptr); }),
+              "Unexpected end of file!");
     EXPECT_EQ(mol.frames.Count(), 2); // the broken frame is not kept
 }
 
-namespace {
-
 // Masses 1, 2, 1: centre of mass (2, 2, 1). The frame is the structure moved by (10, 0, 0).
-Molecule WithShiftedFrame() {
-    Molecule mol = MoleculeOf({{0, 0, 0, 1}, {4, 0, 0, 2}, {0, 8, 4, 1}});
-    mol.frames.Append({10, 0, 0, 14, 0, 0, 10, 8, 4});
-    mol.frameCount = 1;
-    return mol;
-}
-
-void ExpectBox(const Molecule& mol, std::array<float, 3> min, std::array<float, 3> size) {
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_FLOAT_EQ(mol.boxMin[k], min[k]) << k;
-        EXPECT_FLOAT_EQ(mol.boxSize[k], size[k]) << k;
-    }
-    EXPECT_FLOAT_EQ(mol.boxDiagonal,
-                    std::sqrt(size[0] * size[0] + size[1] * size[1] + size[2] * size[2]));
-}
-
-} // namespace
-
-TEST(ProcessTrajectory, VerbatimKeepsPlaceAndFrames) {
-    Molecule mol = WithShiftedFrame();
+TEST(ProcessTrajectory, ModesCentreFramesAndSetTheBox) {
+    const std::vector<std::array<float, 4>> atoms{{0, 0, 0, 1}, {4, 0, 0, 2}, {0, 8, 4, 1}};
+    const Frame shifted{10, 0, 0, 14, 0, 0, 10, 8, 4};
+    Molecule mol = MoleculeOf(atoms, shifted);
     mol.motion.translation[0] = 1;
     ProcessTrajectory(mol, kTrajectoryVerbatim, false);
     EXPECT_EQ(Coordinates(mol), (Frame{-2, -2, -1, 2, -2, -1, -2, 6, 3}));
     EXPECT_EQ(Frame(mol.motion.translation, mol.motion.translation + 3), (Frame{3, 2, 1}));
-    EXPECT_EQ(mol.frames[0], (Frame{10, 0, 0, 14, 0, 0, 10, 8, 4}));
+    EXPECT_EQ(mol.frames[0], shifted);
     EXPECT_EQ(mol.frameCenters, (Frame{0, 0, 0}));
     ExpectBox(mol, {-2, -2, -1}, {16, 10, 5});
 
-    Molecule shown = WithShiftedFrame();
-    ProcessTrajectory(shown, kTrajectoryVerbatim, true);
-    EXPECT_EQ(shown.motion.translation[0], 0.0f);
-    EXPECT_EQ(shown.atoms[0].x, -2.0f);
-}
+    Molecule centred = MoleculeOf(atoms, shifted);
+    ProcessTrajectory(centred, kTrajectoryZeroCom, true);
+    EXPECT_EQ(centred.motion.translation[0], 0.0f);
+    EXPECT_EQ(centred.frameCenters, (Frame{12, 2, 1}));
+    EXPECT_EQ(centred.frames[0], Coordinates(centred));
+    ExpectBox(centred, {-2, -2, -1}, {4, 8, 4});
 
-TEST(ProcessTrajectory, ZeroComCentresEachFrame) {
-    Molecule mol = WithShiftedFrame();
-    ProcessTrajectory(mol, kTrajectoryZeroCom, true);
-    EXPECT_EQ(mol.frameCenters, (Frame{12, 2, 1}));
-    EXPECT_EQ(mol.frames[0], Coordinates(mol));
-    ExpectBox(mol, {-2, -2, -1}, {4, 8, 4});
-
-    Molecule noFrameCount = WithShiftedFrame();
-    noFrameCount.frameCount = 0;
-    try {
-        ProcessTrajectory(noFrameCount, kTrajectoryZeroCom, true);
-        ADD_FAILURE() << "no error";
-    } catch (const VornError& e) {
-        EXPECT_EQ(e.Message(), "steps == 0");
-    }
-}
-
-TEST(ProcessTrajectory, ZeroMassLeavesCoordinates) {
-    Molecule mol = MoleculeOf({{1, 2, 3, 0}, {5, 2, 3, 0}});
-    mol.frames.Append({0, 0, 0, 1, 1, 1});
-    mol.frameCount = 1;
-    ProcessTrajectory(mol, kTrajectoryAlign, false);
-    EXPECT_EQ(Coordinates(mol), (Frame{1, 2, 3, 5, 2, 3}));
-    EXPECT_EQ(mol.motion.translation[0], 0.0f);
-    EXPECT_EQ(mol.frames[0], (Frame{0, 0, 0, 1, 1, 1}));
-    ExpectBox(mol, {0, 0, 0}, {5, 2, 3});
+    Molecule massless = MoleculeOf({{1, 2, 3, 0}, {5, 2, 3, 0}}, {0, 0, 0, 1, 1, 1});
+    ProcessTrajectory(massless, kTrajectoryAlign, false);
+    EXPECT_EQ(Coordinates(massless), (Frame{1, 2, 3, 5, 2, 3}));
+    EXPECT_EQ(massless.motion.translation[0], 0.0f);
+    EXPECT_EQ(massless.frames[0], (Frame{0, 0, 0, 1, 1, 1}));
+    ExpectBox(massless, {0, 0, 0}, {5, 2, 3});
 }
 
 TEST(ProcessTrajectory, AlignTurnsRigidCopyOntoStructure) {
-    Molecule mol = MoleculeOf({{0, 0, 0, 12}, {1.5f, 0, 0, 14}, {0, 2, 0.5f, 16}, {1, 1, 3, 1}});
-    const float turn[3][3] = {{1, 2, 2}, {2, 1, -2}, {-2, 2, -1}}; // a rotation, times 3
+    const std::vector<std::array<float, 4>> atoms{
+        {0, 0, 0, 12}, {1.5f, 0, 0, 14}, {0, 2, 0.5f, 16}, {1, 1, 3, 1}};
+    const float r[3][3] = {{1, 2, 2}, {2, 1, -2}, {-2, 2, -1}}; // a rotation, times 3
     Frame moved;
-    for (const Atom& a : mol.atoms)
+    for (const auto& p : atoms)
         for (int k = 0; k < 3; ++k)
-            moved.push_back((turn[k][0] * a.x + turn[k][1] * a.y + turn[k][2] * a.z) / 3 + k - 5);
-    mol.frames.Append(moved);
-    mol.frameCount = 1;
+            moved.push_back((r[k][0] * p[0] + r[k][1] * p[1] + r[k][2] * p[2]) / 3 + k - 5);
+    Molecule mol = MoleculeOf(atoms, moved);
     ProcessTrajectory(mol, kTrajectoryAlign, true);
     const Frame structure = Coordinates(mol);
     for (int i = 0; i < 12; ++i)
         EXPECT_NEAR(mol.frames[0][i], structure[i], 1e-5) << i;
-}
-
-TEST(ProcessTrajectory, SecondModelOfPdbIsOneFrame) {
-    const char* text = "MODEL        1\n"
-                       "ATOM      1  CA  GLY A   1       0.000   0.000   0.000  1.00  0.00\n"
-                       "ATOM      2  CA  GLY A   2       3.000   0.000   0.000  1.00  0.00\n"
-                       "ENDMDL\nMODEL        2\n"
-                       "ATOM      1  CA  GLY A   1       1.000   0.000   0.000  1.00  0.00\n"
-                       "ATOM      2  CA  GLY A   2       4.000   0.000   0.000  1.00  0.00\n"
-                       "ENDMDL\nEND\n";
-    PdbFile pdb;
-    pdb.Read(WriteFile("two_models.pdb", text));
-    Molecule mol;
-    BuildMolecule(mol, pdb, true, false, nullptr);
-    ProcessTrajectory(mol, kTrajectoryZeroCom, true);
-    EXPECT_EQ(mol.frameCount, 1);
-    ASSERT_EQ(mol.frames.Count(), 1);
-    EXPECT_EQ(mol.frames[0], (Frame{-1.5f, 0, 0, 1.5f, 0, 0}));
-    EXPECT_EQ(mol.frameCenters, (Frame{2.5f, 0, 0}));
 }
