@@ -37,19 +37,8 @@ std::string ErrorOf(F f) {
 }
 
 std::string ReadText(const fs::path& path) {
-    std::stringstream s;
-    s << std::ifstream(path).rdbuf();
-    return s.str();
-}
-
-std::string WrittenText(const PdbFile& pdb, int precision, bool conect) {
-    std::FILE* f = std::tmpfile();
-    EXPECT_TRUE(WritePdbRecords(pdb, f, precision, conect));
-    std::string text(static_cast<size_t>(std::ftell(f)), '\0');
-    std::rewind(f);
-    EXPECT_EQ(std::fread(&text[0], 1, text.size(), f), text.size());
-    std::fclose(f);
-    return text;
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 Lines LinesStartingWith(const std::string& text, const std::string& head) {
@@ -66,58 +55,38 @@ Molecule Row(int count, const char* fileName) {
     Molecule mol;
     mol.fileName = fileName;
     for (int i = 0; i < count; ++i) {
-        Atom a;
-        std::strcpy(a.name, "CA");
-        std::strcpy(a.resName, "GLY");
-        a.serial = a.resSeq = i + 1;
-        a.x = float(i);
-        a.chain = 'A';
-        mol.atoms.push_back(a);
+        Atom& a = mol.atoms.emplace_back();
+        std::strcpy(a.name, "CA"), std::strcpy(a.resName, "GLY");
+        a.serial = a.resSeq = i + 1, a.x = float(i), a.chain = 'A';
     }
     mol.bonds.push_back(Bond{0, 1});
     return mol;
 }
 
-Molecule Crambin() {
-    PdbFile pdb;
-    pdb.Read(std::string(VORN_TEST_DATA) + "/1crn.pdb");
-    Molecule mol;
-    BuildMolecule(mol, pdb, false, true, nullptr);
-    mol.fileName = "1crn.pdb";
-    return mol;
-}
-
-// A fresh directory per test.
-class PdbWriterFiles : public ::testing::Test {
+// Each test in a fresh directory.
+class PdbWriter : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/pdbwriter.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
+    void SetUp() override { ASSERT_NE(mkdtemp(dir), nullptr); }
     void TearDown() override { fs::remove_all(dir); }
     size_t Entries() const { return size_t(std::distance(fs::directory_iterator(dir), {})); }
-    std::string Path(const char* name) const { return (dir / name).string(); }
-    fs::path dir;
+    std::string Path(const char* name) const { return std::string(dir) + "/" + name; }
+    std::string WrittenText(const PdbFile& pdb, int precision, bool conect) const {
+        EXPECT_TRUE(WritePdbRecords(pdb, Path("w.pdb"), precision, conect));
+        return ReadText(Path("w.pdb"));
+    }
+    char dir[32] = "/tmp/pdbwriter.XXXXXX";
 };
 
-TEST(PdbWriter, LineFormats) {
+TEST_F(PdbWriter, LineFormats) {
     PdbFile pdb = MakeWriteRecords(2);
     PdbRecord& a = pdb.records[0];
-    a.serial = 1;
-    a.SetAtomName("CA");
-    a.SetResName("ALA");
-    a.chain = 'A';
-    a.resSeq = 5;
-    a.x = 1.5f;
-    a.y = -2.25f;
-    a.z = 10;
+    a.SetAtomName("CA"), a.SetResName("ALA");
+    a.serial = 1, a.chain = 'A', a.resSeq = 5, a.x = 1.5f, a.y = -2.25f, a.z = 10,
     a.tempFactor = 20.5f;
     pdb.records[1].model = 1; // a default record otherwise: serial 1 (its index), "C", "UNK0" 1
     pdb.conects.resize(2);
-    pdb.conects[0].owner = 1;
+    pdb.conects[0].owner = 1, pdb.conects[1].owner = 2;
     pdb.conects[0].bonded.Append(2);
-    pdb.conects[1].owner = 2;
     const std::string blocks =
         "MODEL    0\nATOM      1  CA  ALA A   5       1.500  -2.250  10.000  1.00 20.50\n"
         "ENDMDL\nMODEL    1\nATOM      1  C   UNK0    1       0.000   0.000   0.000  1.00  0.00\n"
@@ -134,40 +103,41 @@ TEST(PdbWriter, LineFormats) {
     EXPECT_EQ(ErrorOf([&] { SavePdbMolecule(Row(3, "row.pdb"), full, 3, true, false, 0); }),
               "Error saving pdb file, row.pdb");
     std::fclose(full);
-}
 
-TEST(PdbWriter, TemperatureFactorsAndDisplayedPosition) {
+    // Temperature factors limited to 99.9 or normalised over the molecule's range.
     Molecule mol = Row(3, "t.pdb");
-    mol.atoms[0].tempFactor = 150;
+    mol.atoms[0].tempFactor = mol.tempMax = 150;
     mol.atoms[1].tempFactor = 20;
     mol.atoms[2].tempFactor = mol.tempMin = 5;
-    mol.tempMax = 150;
     auto columns = [&](bool normalise) {
-        Lines out;
+        std::string out;
         for (const std::string& line :
              LinesStartingWith(WrittenText(MoleculeRecords(mol, normalise, 0), 3, false), "ATOM"))
-            out.push_back(line.substr(60));
+            out += line.substr(60);
         return out;
     };
-    EXPECT_EQ(columns(false), (Lines{" 99.90", " 20.00", "  5.00"}));
-    EXPECT_EQ(columns(true), (Lines{" 99.81", " 10.33", "  0.01"}));
+    EXPECT_EQ(columns(false), " 99.90 20.00  5.00");
+    EXPECT_EQ(columns(true), " 99.81 10.33  0.01");
     mol.tempMin = mol.tempMax = 30; // an empty range
-    EXPECT_EQ(columns(true), (Lines{" 99.81", " 99.81", " 99.81"}));
+    EXPECT_EQ(columns(true), " 99.81 99.81 99.81");
 
-    mol.atoms[2] = {};
     mol.atoms[2].y = 2;
     mol.motion.translation[0] = 0.5f;
     mol.motion.rotation = {0, 0, std::sqrt(0.5f), std::sqrt(0.5f)}; // quarter turn, x onto -y
     const PdbRecord r = MoleculeRecords(mol, false, 0).records[2];
     EXPECT_NEAR(r.x, 2.0f, 1e-6);
-    EXPECT_NEAR(r.y, -0.5f, 1e-6);
+    EXPECT_NEAR(r.y, -2.5f, 1e-6);
 }
 
-TEST_F(PdbWriterFiles, SaveCoordinatesReplacesOnlyWhenComplete) {
+TEST_F(PdbWriter, SaveCoordinatesReplacesOnlyWhenComplete) {
     EXPECT_EQ(SaveCoordinatesName("x"), "x.pdb");
     EXPECT_EQ(SaveCoordinatesName("x.pdb.bak"), "x.pdb.bak");
     EXPECT_EQ(SaveCoordinatesName("X.PDB"), "X.PDB");
-    const Molecule mol = Crambin();
+    PdbFile pdb;
+    pdb.Read(std::string(VORN_TEST_DATA) + "/1crn.pdb");
+    Molecule mol;
+    BuildMolecule(mol, pdb, false, true, nullptr);
+    mol.fileName = "1crn.pdb";
     const std::string name = Path("m.pdb");
     std::ofstream(name) << "old";
     auto save = [&](const std::string& file, int type) {
@@ -180,8 +150,7 @@ TEST_F(PdbWriterFiles, SaveCoordinatesReplacesOnlyWhenComplete) {
     // A file-size limit makes the writes fail part of the way, as a full disk would.
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, old.rlim_max};
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     const std::string message = save(name, 0);
@@ -218,16 +187,15 @@ TEST_F(PdbWriterFiles, SaveCoordinatesReplacesOnlyWhenComplete) {
     EXPECT_EQ(back.bondCount, 2 * static_cast<int>(mol.bonds.size()));
 }
 
-TEST_F(PdbWriterFiles, ExportTrajectory) {
+TEST_F(PdbWriter, ExportTrajectory) {
     Molecule mol = Row(2, "traj.pdb");
     RecordingUi ui;
     EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 1, 1, &ui));
     for (int f = 0; f < 5; ++f)
         mol.frames.Append({float(f), 0, 0, float(f), 1, 0});
     mol.frameCount = 5;
-    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 0, 2, &ui));
-    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 3, 2, &ui));
-    EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 1, 6, &ui));
+    for (const auto& [start, stop] : {std::pair{0, 2}, {3, 2}, {1, 6}})
+        EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), start, stop, &ui)) << start << stop;
     mol.atoms[1].model = 2;
     EXPECT_FALSE(ExportTrajectory(mol, Path("t.pdb"), 1, 5, &ui));
     mol.atoms[1].model = 1;
