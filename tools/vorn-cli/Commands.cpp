@@ -154,8 +154,9 @@ int RunSave(const Arguments& args) {
 
 int RunTraj(const Arguments& args) {
     RequireFiles(args, 1, 1, "exactly one file");
-    if (args.reading.dcdFile.empty() || !args.values.count("-o"))
-        throw UsageError("traj needs -dcd DCD and -o OUT.pdb");
+    if ((args.reading.dcdFile.empty() && !args.reading.multi) || !args.values.count("-o"))
+        throw UsageError("traj needs frames (-dcd DCD, or -multi for a multi-model file) and "
+                         "-o OUT.pdb");
     CVornDoc doc(&g_console);
     Load(doc, args);
     const Molecule& mol = *doc.primary;

@@ -22,7 +22,7 @@ const char* const kUsage =
     "                    first, -o saves the moved B\n"
     "  save FILE... -o OUT.pdb [--precision P] [--no-conect] [--no-normalize]\n"
     "                    writes the molecules as the Save Coordinates command does\n"
-    "  traj FILE -dcd DCD -o OUT.pdb [--start S] [--stop T]\n"
+    "  traj FILE -dcd DCD|-multi -o OUT.pdb [--start S] [--stop T]\n"
     "                    writes trajectory frames as a multi-model PDB file\n"
     "reading options:\n"
     "  -no_connect       take bonds from the file's CONECT records only\n"
