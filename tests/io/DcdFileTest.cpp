@@ -1,6 +1,7 @@
 // Tests of the DCD reader: byte order, precision, frame counting, unit cells and damaged files.
 #include "io/DcdFile.h"
 
+#include "ScratchFiles.h"
 #include "core/VornError.h"
 
 #include <cstdint>
@@ -56,7 +57,7 @@ std::string Patched(std::string bytes, std::size_t at, std::int32_t v) {
 }
 
 std::string Write(const std::string& bytes) {
-    const std::string path = testing::TempDir() + "dcd_test.dcd";
+    const std::string path = ScratchPath("dcd_test.dcd");
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
@@ -171,8 +172,7 @@ TEST(DcdFileTest, TruncatedAndDamagedFrames) {
     r = ReadAll(Write(Patched(Build(), 276 + 144 + 48, 44))); // the Y marker of the second frame
     EXPECT_EQ(r.error, "Error reading DCD file!");
     EXPECT_EQ(r.coords[0], Value(0, 0, 0));
-    EXPECT_EQ(ReadAll(testing::TempDir() + "none.dcd").error,
-              "Please open the file before reading!");
+    EXPECT_EQ(ReadAll(ScratchPath("none.dcd")).error, "Please open the file before reading!");
 
     DcdFile dcd;
     int atoms, frames, size;

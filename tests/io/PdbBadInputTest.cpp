@@ -1,4 +1,5 @@
 // PDB reader on malformed input: unopenable files, damaged gzip streams, short lines, overflow.
+#include "ScratchFiles.h"
 #include "core/VornError.h"
 #include "io/PdbFile.h"
 
@@ -26,7 +27,7 @@ std::string ReadError(const fs::path& path, PdbFile& pdb) {
 }
 
 std::string TextError(const std::string& bytes, PdbFile& pdb) {
-    const fs::path path = fs::temp_directory_path() / "vorn_pdb_bad_input.pdb";
+    const fs::path path = fs::path(ScratchPath("pdb_bad_input.pdb"));
     std::ofstream(path, std::ios::binary) << bytes;
     std::string message = ReadError(path, pdb);
     fs::remove(path);
@@ -35,8 +36,7 @@ std::string TextError(const std::string& bytes, PdbFile& pdb) {
 
 TEST(PdbBadInputTest, UnopenableFilesAndDamagedGzipStreams) {
     PdbFile pdb;
-    EXPECT_EQ(ReadError(fs::temp_directory_path() / "vorn_no_such_file.pdb", pdb),
-              "Can't open file!");
+    EXPECT_EQ(ReadError(fs::path(ScratchPath("no_such_file.pdb")), pdb), "Can't open file!");
     EXPECT_EQ(ReadError(fs::temp_directory_path(), pdb), "Can't open file!");
     // A real gzip file cut short, and with bytes overwritten in its middle.
     std::ifstream in(VORN_TEST_DATA "/1a28.pdb.gz", std::ios::binary);

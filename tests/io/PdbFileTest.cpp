@@ -1,6 +1,7 @@
 // PDB reader: field repairs, chain renaming, models, CONECT, MONITOR and BBOX lines, real files.
 #include "io/PdbFile.h"
 
+#include "ScratchFiles.h"
 #include "core/VornError.h"
 
 #include <cstdio>
@@ -14,7 +15,7 @@
 namespace {
 
 PdbFile ReadText(const std::string& text) {
-    const auto path = std::filesystem::temp_directory_path() / "vorn_pdb_file_test.pdb";
+    const auto path = std::filesystem::path(ScratchPath("pdb_file_test.pdb"));
     std::ofstream(path, std::ios::binary) << text;
     PdbFile pdb;
     EXPECT_TRUE(pdb.Read(path.string()));

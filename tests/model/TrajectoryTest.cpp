@@ -1,6 +1,7 @@
 // Tests of trajectory attach and read (also on the worker thread) and of trajectory processing.
 #include "model/Trajectory.h"
 
+#include "ScratchFiles.h"
 #include "model/Molecule.h"
 
 #include <array>
@@ -19,7 +20,7 @@ using Frame = std::vector<float>; // x, y, z per atom
 // atom count, then the X, Y and Z records of each frame, every record between length markers.
 // Frame k holds 100k + 10 * atom + axis, so every value says where it came from.
 std::string WriteDcd(const std::string& name, int nset, int atoms, int frames) {
-    const std::string path = ::testing::TempDir() + name;
+    const std::string path = ScratchPath(name);
     std::ofstream out(path, std::ios::binary);
     auto put = [&out](auto v) { out.write(reinterpret_cast<const char*>(&v), sizeof v); };
     std::vector<std::int32_t> head{84, 0x44524f43, nset}; // marker, "CORD", NSET

@@ -1,6 +1,7 @@
 // The document's load pipeline on real files and its failures.
 #include "model/VornDoc.h"
 
+#include "ScratchFiles.h"
 #include "core/VornError.h"
 #include "model/UiHost.h"
 
@@ -74,7 +75,7 @@ TEST(VornDoc, ReadsRealProteinsThroughTheWholePipeline) {
 }
 
 TEST(VornDoc, AFileWithoutAtomsIsAFailureAndAMissingFileRaises) {
-    const std::string empty = ::testing::TempDir() + "/vorn_empty.pdb";
+    const std::string empty = ScratchPath("empty.pdb");
     std::ofstream(empty) << "REMARK nothing here\nEND\n";
     CVornDoc doc;
     EXPECT_FALSE(doc.ReadCoordinateFile(empty));
