@@ -1,0 +1,204 @@
+// The measurement table: picking rule, bounds-checked values and the geometry of picked atoms.
+#include "analysis/MeasureTable.h"
+
+#include "core/VornError.h"
+#include "model/MotionState.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// π rounded to single precision and widened: straight atoms read 3.1415927, not 3.1415926.
+constexpr double kSinglePi = 3.1415927410125732;
+// Below this the cross products of the torsion vanish: the torsion is undefined and reads 0.
+constexpr float kDegenerate = 1e-7f;
+
+double Dot(const double a[3], const double b[3]) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+float Dot(const float a[3], const float b[3]) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+} // namespace
+
+double BondAngle(const double p0[3], const double p1[3], const double p2[3]) {
+    const double u[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
+    const double v[3] = {p2[0] - p1[0], p2[1] - p1[1], p2[2] - p1[2]};
+    const double lengths = std::sqrt(Dot(u, u)) * std::sqrt(Dot(v, v));
+    // Two coincident atoms leave no direction to measure from; the angle reads 0 rather than NaN.
+    if (lengths == 0)
+        return 0.0;
+    // Rounding can push the cosine of straight atoms just past ±1, where acos gives NaN.
+    const double cosine = std::clamp(Dot(u, v) / lengths, -1.0, 1.0);
+    return kSinglePi - std::acos(cosine);
+}
+
+float TorsionAngle(const float p0[3], const float p1[3], const float p2[3], const float p3[3]) {
+    const float b1[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
+    const float b2[3] = {p2[0] - p1[0], p2[1] - p1[1], p2[2] - p1[2]};
+    const float b3[3] = {p3[0] - p2[0], p3[1] - p2[1], p3[2] - p2[2]};
+    const float b12 = Dot(b1, b2), b23 = Dot(b2, b3), b13 = Dot(b1, b3), b22 = Dot(b2, b2);
+    // |b1 × b2|² and |b2 × b3|² by Lagrange's identity.
+    const float n1 = Dot(b1, b1) * b22 - b12 * b12;
+    const float n2 = b22 * Dot(b3, b3) - b23 * b23;
+    if (std::fabs(n1) < kDegenerate || std::fabs(n2) < kDegenerate)
+        return 0.0f;
+    const float c = std::clamp((b12 * b23 - b13 * b22) / std::sqrt(n1 * n2), -1.0f, 1.0f);
+    const float cross[3] = {b1[1] * b2[2] - b1[2] * b2[1], b1[2] * b2[0] - b1[0] * b2[2],
+                            b1[0] * b2[1] - b1[1] * b2[0]};
+    const float torsion = std::acos(c);
+    return Dot(cross, b3) < 0 ? -torsion : torsion;
+}
+
+const MeasureEntry& MeasureTable::Entry(int i) const {
+    if (i < 0 || i >= Count())
+        VORN_RAISE("measure", "Index out of bounds");
+    return m_entries[static_cast<size_t>(i)];
+}
+
+float MeasureTable::x(int i) const {
+    if (i < 0 || i >= Count())
+        VORN_RAISE("measure", "x index out of bounds");
+    return m_x[i];
+}
+
+float MeasureTable::y(int i) const {
+    if (i < 0 || i >= Count())
+        VORN_RAISE("measure", "y index out of bounds");
+    return m_y[i];
+}
+
+float MeasureTable::z(int i) const {
+    if (i < 0 || i >= Count())
+        VORN_RAISE("measure", "z index out of bounds");
+    return m_z[i];
+}
+
+int MeasureTable::Id(int i) const {
+    if (i < 0 || i >= Count())
+        VORN_RAISE("measure", "Id index out of bounds");
+    return m_entries[static_cast<size_t>(i)].serial;
+}
+
+int MeasureTable::Model(int i) const {
+    if (i < 0 || i >= Count())
+        VORN_RAISE("measure", "Model index out of bounds");
+    return m_entries[static_cast<size_t>(i)].model;
+}
+
+float MeasureTable::Bond(int i) const {
+    if (i < 0 || i + 1 >= Count())
+        VORN_RAISE("measure", "Bond index out of bounds");
+    return m_bond[i];
+}
+
+float MeasureTable::Angle(int i) const {
+    if (i < 0 || i + 2 >= Count())
+        VORN_RAISE("measure", "Angle index out of bounds");
+    return m_angle[i];
+}
+
+float MeasureTable::Torsion() const {
+    if (Count() != kMaxEntries)
+        VORN_RAISE("measure", "Torsion index out of bounds");
+    return m_torsion;
+}
+
+Rgba MeasureTable::Color(int i) const {
+    const MeasureEntry& e = Entry(i);
+    return e.molecule->atoms[static_cast<size_t>(e.atom)].color;
+}
+
+bool MeasureTable::Same(int i, int kind, const Molecule* molecule, int atom) const {
+    const MeasureEntry& e = m_entries[static_cast<size_t>(i)];
+    return e.kind == kind && e.atom == atom && e.molecule == molecule;
+}
+
+bool MeasureTable::TogglePick(int kind, Molecule* molecule, int atom) {
+    // A pick that names no atom of a molecule cannot be measured (and its serial not read).
+    if (!molecule || atom < 0 || atom >= molecule->AtomCount())
+        return false;
+    const int n = Count();
+    if (n > 0 && Same(n - 1, kind, molecule, atom)) {
+        RemoveAt(n - 1);
+        return true;
+    }
+    if (n > 0 && Same(0, kind, molecule, atom)) {
+        RemoveAt(0);
+        return true;
+    }
+    if ((n > 2 && Same(1, kind, molecule, atom)) || (n > 3 && Same(2, kind, molecule, atom)))
+        return false;
+    if (n == kMaxEntries)
+        return false;
+    const Atom& a = molecule->atoms[static_cast<size_t>(atom)];
+    m_entries.push_back({kind, molecule, atom, a.serial, a.model});
+    Recompute();
+    return true;
+}
+
+// The remaining entries move up a place, so their values are refreshed at once: the Measure
+// window may show them before the next draw recomputes.
+void MeasureTable::RemoveAt(int i) {
+    m_entries.erase(m_entries.begin() + i);
+    Recompute();
+}
+
+void MeasureTable::Recompute() {
+    for (int i = 0; i < Count(); ++i) {
+        const MeasureEntry& e = m_entries[static_cast<size_t>(i)];
+        const std::array<double, 3> p = DisplayPosition(*e.molecule, e.atom);
+        m_x[i] = static_cast<float>(p[0]);
+        m_y[i] = static_cast<float>(p[1]);
+        m_z[i] = static_cast<float>(p[2]);
+    }
+    RecomputeBonds();
+    RecomputeAngles();
+    m_torsion = 0;
+    if (Count() == kMaxEntries) {
+        const float p[4][3] = {{m_x[0], m_y[0], m_z[0]},
+                               {m_x[1], m_y[1], m_z[1]},
+                               {m_x[2], m_y[2], m_z[2]},
+                               {m_x[3], m_y[3], m_z[3]}};
+        m_torsion = TorsionAngle(p[0], p[1], p[2], p[3]);
+    }
+}
+
+void MeasureTable::RecomputeBonds() {
+    for (int i = 0; i + 1 < Count(); ++i) {
+        const double dx = double(m_x[i + 1]) - m_x[i];
+        const double dy = double(m_y[i + 1]) - m_y[i];
+        const double dz = double(m_z[i + 1]) - m_z[i];
+        m_bond[i] = static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz));
+    }
+}
+
+void MeasureTable::RecomputeAngles() {
+    for (int i = 0; i + 2 < Count(); ++i) {
+        double p[3][3];
+        for (int k = 0; k < 3; ++k)
+            p[k][0] = m_x[i + k], p[k][1] = m_y[i + k], p[k][2] = m_z[i + k];
+        m_angle[i] = static_cast<float>(BondAngle(p[0], p[1], p[2]));
+    }
+}
+
+void MeasureTable::Clear() {
+    m_entries.clear();
+    Recompute();
+}
+
+void MeasureTable::RemoveMolecule(const IndexedList<std::unique_ptr<Molecule>>& molecules) {
+    const auto gone = [&molecules](const MeasureEntry& e) {
+        for (const std::unique_ptr<Molecule>& m : molecules)
+            if (m.get() == e.molecule)
+                return false;
+        return true;
+    };
+    const auto first = std::remove_if(m_entries.begin(), m_entries.end(), gone);
+    if (first == m_entries.end())
+        return;
+    m_entries.erase(first, m_entries.end());
+    Recompute();
+}

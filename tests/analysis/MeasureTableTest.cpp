@@ -1,0 +1,145 @@
+// Measurement table: the picking rule, bounds-checked accessors and the measured geometry.
+#include "analysis/MeasureTable.h"
+
+#include "core/VornError.h"
+
+#include <array>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<Molecule> MoleculeOf(const std::vector<std::array<float, 3>>& points,
+                                     int firstSerial = 1) {
+    auto mol = std::make_unique<Molecule>();
+    for (const auto& p : points) {
+        Atom& atom = mol->atoms.emplace_back();
+        atom.x = p[0], atom.y = p[1], atom.z = p[2], atom.serial = firstSerial++, atom.model = 2;
+    }
+    return mol;
+}
+
+MeasureTable Picked(Molecule& mol, std::vector<int> atoms) {
+    MeasureTable table;
+    for (int atom : atoms)
+        table.TogglePick(1, &mol, atom);
+    return table;
+}
+
+void ExpectError(const std::function<void()>& call, const std::string& message) {
+    try {
+        call();
+        ADD_FAILURE() << "no error, expected " << message;
+    } catch (const VornError& e) {
+        EXPECT_EQ(e.Message(), message);
+        EXPECT_EQ(e.Source(), "measure");
+    }
+}
+
+TEST(MeasureTable, PickingRuleRemovesEndsIgnoresMiddleAndFifth) {
+    auto mol = MoleculeOf({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}, {2, 2, 2}}, 10);
+    MeasureTable table = Picked(*mol, {0, 1, 2, 3});
+    EXPECT_FALSE(table.TogglePick(1, mol.get(), 1)); // B
+    EXPECT_FALSE(table.TogglePick(1, mol.get(), 2)); // C
+    EXPECT_FALSE(table.TogglePick(1, mol.get(), 4)); // a fifth atom
+    ASSERT_EQ(table.Count(), 4);
+
+    EXPECT_TRUE(table.TogglePick(1, mol.get(), 0)); // A goes; B, C, D become A, B, C
+    ASSERT_EQ(table.Count(), 3);
+    EXPECT_EQ(table.Id(0), 11);
+    EXPECT_EQ(table.Model(0), 2);
+    EXPECT_EQ(table.x(0), 1.0f); // the values move with their atoms at once
+    EXPECT_EQ(table.Bond(1), 1.0f);
+    EXPECT_FALSE(table.TogglePick(1, mol.get(), 2)); // the middle of three
+    EXPECT_TRUE(table.TogglePick(1, mol.get(), 3));  // the last
+    EXPECT_EQ(table.Count(), 2);
+
+    // A pick naming no atom is refused rather than read past the atoms.
+    EXPECT_FALSE(table.TogglePick(1, mol.get(), 5));
+    EXPECT_FALSE(table.TogglePick(1, nullptr, 0));
+}
+
+TEST(MeasureTable, AccessorsRefuseIndicesPastWhatIsPicked) {
+    auto mol = MoleculeOf({{0, 0, 0}, {3, 4, 0}});
+    mol->atoms[1].color = {10, 20, 30, 40};
+    const MeasureTable table = Picked(*mol, {0, 1});
+    EXPECT_EQ(table.Bond(0), 5.0f);
+    EXPECT_EQ(table.Color(1), (Rgba{10, 20, 30, 40}));
+    ExpectError([&] { table.x(2); }, "x index out of bounds");
+    ExpectError([&] { table.y(-1); }, "y index out of bounds");
+    ExpectError([&] { table.z(2); }, "z index out of bounds");
+    ExpectError([&] { table.Id(2); }, "Id index out of bounds");
+    ExpectError([&] { table.Model(2); }, "Model index out of bounds");
+    ExpectError([&] { table.Bond(1); }, "Bond index out of bounds");
+    ExpectError([&] { table.Angle(0); }, "Angle index out of bounds");
+    ExpectError([&] { table.Torsion(); }, "Torsion index out of bounds");
+    ExpectError([&] { table.Color(2); }, "Index out of bounds");
+}
+
+TEST(MeasureTable, AnglesOfStraightFoldedAndCoincidentAtoms) {
+    auto mol = MoleculeOf({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 0, 0}});
+    EXPECT_EQ(Picked(*mol, {0, 1, 2}).Angle(0), 3.1415927f);
+    EXPECT_NEAR(Picked(*mol, {0, 1, 5}).Angle(0), 0.0, 1e-6);
+    // A coincident pair has no direction: the angle reads 0, never NaN.
+    const MeasureTable coincident = Picked(*mol, {0, 3, 4, 2});
+    EXPECT_EQ(coincident.Angle(0), 0.0f);
+    EXPECT_EQ(coincident.Angle(1), 0.0f);
+    // Here the cosine rounds to just above 1 (3 / (√3·√3)): still the straight angle, not NaN.
+    auto diagonal = MoleculeOf({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}});
+    EXPECT_EQ(Picked(*diagonal, {0, 1, 2}).Angle(0), 3.1415927f);
+}
+
+TEST(MeasureTable, TorsionOfBuiltPoints) {
+    // P3 turned by phi about the axis P1 → P2 (the z axis) from the plane of P0.
+    const auto torsion = [](double phi) {
+        auto mol = MoleculeOf(
+            {{1, 0, 0}, {0, 0, 0}, {0, 0, 1}, {float(std::cos(phi)), float(std::sin(phi)), 1}});
+        return Picked(*mol, {0, 1, 2, 3}).Torsion();
+    };
+    const double pi = std::acos(-1.0);
+    EXPECT_NEAR(torsion(pi / 3), 1.0471976, 1e-6);
+    EXPECT_NEAR(torsion(-pi / 3), -1.0471976, 1e-6);
+    EXPECT_EQ(torsion(pi), 3.1415927f);
+    // A, B, C on one line leave the torsion undefined: 0.
+    auto mol = MoleculeOf({{-1, 0, 0}, {0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+    EXPECT_EQ(Picked(*mol, {0, 1, 2, 3}).Torsion(), 0.0f);
+}
+
+TEST(MeasureTable, PositionsFollowTheMoleculeButBondsStay) {
+    auto mol = MoleculeOf({{1, 2, 3}, {1, 2, 5}, {2, 2, 5}, {2, 3, 6}});
+    MeasureTable table = Picked(*mol, {0, 1, 2, 3});
+    const float bond = table.Bond(2), torsion = table.Torsion();
+    // Shifted by (1, 1, 1), then a half turn about z: (x, y, z) → (−x, −y, z).
+    mol->motion.translation[0] = mol->motion.translation[1] = mol->motion.translation[2] = 1;
+    mol->motion.rotation = {0, 0, 1, 0};
+    table.Recompute();
+    EXPECT_EQ(table.x(0), -2.0f);
+    EXPECT_EQ(table.y(0), -3.0f);
+    EXPECT_EQ(table.z(0), 4.0f);
+    EXPECT_NEAR(table.Bond(2), bond, 1e-6);
+    EXPECT_NEAR(table.Torsion(), torsion, 1e-6);
+}
+
+TEST(MeasureTable, RemoveMoleculeDropsItsEntriesOnly) {
+    IndexedList<std::unique_ptr<Molecule>> molecules;
+    molecules.Append(MoleculeOf({{0, 0, 0}, {1, 0, 0}}, 1));
+    molecules.Append(MoleculeOf({{5, 0, 0}, {6, 0, 0}}, 100));
+    MeasureTable table;
+    table.TogglePick(1, molecules[0].get(), 0);
+    table.TogglePick(1, molecules[1].get(), 1);
+    table.TogglePick(1, molecules[0].get(), 1);
+    table.RemoveMolecule(molecules);
+    EXPECT_EQ(table.Count(), 3);
+
+    const std::unique_ptr<Molecule> removed = std::move(molecules[0]);
+    molecules.Remove(0);
+    table.RemoveMolecule(molecules);
+    ASSERT_EQ(table.Count(), 1);
+    EXPECT_EQ(table.Id(0), 101);
+    EXPECT_EQ(table.x(0), 6.0f);
+}
+
+} // namespace
