@@ -1,6 +1,7 @@
 // The in-memory molecule: atoms, chains of residues, bonds, monitors and trajectory frames.
 #pragma once
 
+#include "analysis/VornSurface.h"
 #include "core/FlatLists.h"
 #include "core/IndexedList.h"
 #include "model/Elements.h"
@@ -103,6 +104,8 @@ struct Molecule {
 
     int radiusScheme = kDefaultRadius;
     float elementRadii[kElementCount] = {};
+
+    VornSurface surface; // the molecular surface, built on demand
 
     int AtomCount() const { return static_cast<int>(atoms.size()); }
     int ResidueCount() const; // residues kept in chains
