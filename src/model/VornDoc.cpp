@@ -149,6 +149,7 @@ int CVornDoc::IndexOf(const Molecule* mol) const {
 void CVornDoc::DeleteMolecule(int index) {
     const bool wasPrimary = molecules[index].get() == primary;
     molecules.Remove(index);
+    measures.RemoveMolecule(molecules);
     if (wasPrimary) {
         primary = nullptr;
         if (!molecules.Empty())
@@ -184,6 +185,13 @@ void CVornDoc::ToggleSelection(int index) {
     mol.active = !mol.active;
     if (primary)
         primary->active = true;
+}
+
+void CVornDoc::FindHydrogenBonds() {
+    std::vector<const Molecule*> list;
+    for (const auto& m : molecules)
+        list.push_back(m.get());
+    hydrogenBonds = ::FindHydrogenBonds(list);
 }
 
 void CVornDoc::ResetPlayback() {

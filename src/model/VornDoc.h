@@ -1,6 +1,8 @@
 // The document: the molecules in reading order, the reading options and the load pipeline.
 #pragma once
 
+#include "analysis/HydrogenBonds.h"
+#include "analysis/MeasureTable.h"
 #include "appearance/ColorScheme.h"
 #include "core/IndexedList.h"
 #include "model/Molecule.h"
@@ -73,6 +75,9 @@ public:
     // Flips the molecule's active flag; the primary molecule stays active.
     void ToggleSelection(int index);
 
+    // Rebuilds the hydrogen bonds within and between all molecules in their current placement.
+    void FindHydrogenBonds();
+
     // Playback: a global frame index shown by every molecule with frames, modulo its own length.
     void ResetPlayback();
     void StepForward();
@@ -95,6 +100,8 @@ public:
     IndexedList<std::unique_ptr<Molecule>> molecules; // in reading order
     Molecule* primary = nullptr;
 
+    MeasureTable measures;                   // the atoms picked for measuring
+    std::vector<HydrogenBond> hydrogenBonds; // as last found; molecules by list position
     std::string title; // the window title: the file read, or "No Molecule Loaded" after a failure
 
 private:

@@ -177,3 +177,29 @@ TEST(VornDoc, ReadsCoordinatesAndTrajectoryOrSaysWhyNot) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(VornDoc, KeepsHydrogenBondsAndMeasuresInStepWithItsMolecules) {
+    CVornDoc doc;
+    doc.secondaryStructOnRead = false;
+    ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
+    ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
+    doc.FindHydrogenBonds();
+    const size_t within = doc.hydrogenBonds.size();
+    EXPECT_GT(within, 0u);
+    // The two copies lie on each other: bonds between them join the bonds within each.
+    for (const HydrogenBond& h : doc.hydrogenBonds)
+        EXPECT_TRUE(h.donorMolecule == 0 || h.donorMolecule == 1);
+    doc.MoleculeAt(1).motion.translation[0] = 100; // far apart: only bonds within each copy
+    doc.FindHydrogenBonds();
+    EXPECT_LT(doc.hydrogenBonds.size(), within);
+    EXPECT_EQ(doc.hydrogenBonds.size() % 2, 0u);
+
+    EXPECT_TRUE(doc.measures.TogglePick(0, &doc.MoleculeAt(0), 0));
+    EXPECT_TRUE(doc.measures.TogglePick(0, &doc.MoleculeAt(1), 1));
+    doc.DeleteMolecule(1);
+    EXPECT_EQ(doc.measures.Count(), 1);
+}
+
+} // namespace

@@ -3,13 +3,16 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 namespace {
 
-const std::set<std::string> kValueFlags = {"-o", "--select", "--precision", "--start", "--stop"};
-const std::set<std::string> kPlainFlags = {"--mass", "--align", "--no-conect", "--no-normalize"};
+const std::set<std::string> kValueFlags = {"-o",     "--select", "--precision", "--start",
+                                           "--stop", "--by",     "--quality",   "--probe"};
+const std::set<std::string> kPlainFlags = {"--mass", "--align", "--no-conect", "--no-normalize",
+                                           "--solvent"};
 
 bool IsToolFlag(const std::string& arg) {
     return arg == "-o" || arg.compare(0, 2, "--") == 0;
@@ -33,6 +36,18 @@ int Arguments::IntValue(const std::string& flag, int fallback) const {
     if (*text == '\0' || *end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX)
         throw UsageError(flag + " takes a whole number, not '" + it->second + "'");
     return static_cast<int>(value);
+}
+
+double Arguments::NumberValue(const std::string& flag, double fallback) const {
+    const auto it = values.find(flag);
+    if (it == values.end())
+        return fallback;
+    const char* text = it->second.c_str();
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (*text == '\0' || *end != '\0' || !std::isfinite(value))
+        throw UsageError(flag + " takes a number, not '" + it->second + "'");
+    return value;
 }
 
 Arguments ParseArguments(int argc, char** argv) {

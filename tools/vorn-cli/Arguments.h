@@ -24,6 +24,8 @@ struct Arguments {
     std::string Value(const std::string& flag, const std::string& fallback) const;
     // The flag's value as a whole number; raises UsageError when it is not one.
     int IntValue(const std::string& flag, int fallback) const;
+    // The flag's value as a number; raises UsageError when it is not one.
+    double NumberValue(const std::string& flag, double fallback) const;
 };
 
 // The tool's flags are taken out first (they start with "--", or are "-o"); the rest is parsed

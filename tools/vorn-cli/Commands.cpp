@@ -4,6 +4,7 @@
 #include "Arguments.h"
 #include "Report.h"
 #include "analysis/Superposition.h"
+#include "analysis/VornSurface.h"
 #include "core/VornError.h"
 #include "io/PdbWriter.h"
 #include "model/Trajectory.h"
@@ -163,4 +164,43 @@ int RunTraj(const Arguments& args) {
     const int start = args.IntValue("--start", 1);
     const int stop = args.IntValue("--stop", mol.frameCount);
     return ExportTrajectory(mol, args.Value("-o", ""), start, stop, &g_console) ? 0 : 1;
+}
+
+int RunArea(const Arguments& args) {
+    RequireFiles(args, 1, 1, "exactly one file");
+    const std::string by = args.Value("--by", "");
+    if (by != "residue" && by != "atom")
+        throw UsageError("area needs --by residue or --by atom");
+    const int quality = args.IntValue("--quality", -1);
+    const double probe = args.NumberValue("--probe", 0.0);
+    if (args.values.count("--quality") && (quality < 0 || quality > 100))
+        throw UsageError("--quality takes 0 to 100");
+    if (probe < 0.0 || probe > 3.0)
+        throw UsageError("--probe takes 0.0 to 3.0 (Angstrom)");
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    Molecule& mol = *doc.primary;
+    if (quality >= 0)
+        mol.surface.SetQuality(quality);
+    mol.surface.probeRadius = static_cast<float>(probe);
+    mol.surface.includeSolvent = args.Has("--solvent");
+    std::fputs(SurfaceAreaReport(mol, by == "residue", &g_console).c_str(), stdout);
+    std::fputs("\n", stdout);
+    return 0;
+}
+
+int RunHbonds(const Arguments& args) {
+    RequireFiles(args, 1, 0, "one or more files");
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    doc.FindHydrogenBonds();
+    std::printf("hbonds: %zu\n", doc.hydrogenBonds.size());
+    for (const HydrogenBond& h : doc.hydrogenBonds) {
+        const Molecule& donor = doc.MoleculeAt(h.donorMolecule);
+        const Molecule& acceptor = doc.MoleculeAt(h.acceptorMolecule);
+        std::printf("%d:%d %d:%d\n", h.donorMolecule + 1,
+                    donor.atoms[static_cast<size_t>(h.donorAtom)].serial, h.acceptorMolecule + 1,
+                    acceptor.atoms[static_cast<size_t>(h.acceptorAtom)].serial);
+    }
+    return 0;
 }

@@ -9,3 +9,5 @@ int RunBonds(const Arguments& args);
 int RunRmsd(const Arguments& args);
 int RunSave(const Arguments& args);
 int RunTraj(const Arguments& args);
+int RunArea(const Arguments& args);
+int RunHbonds(const Arguments& args);

@@ -24,6 +24,10 @@ const char* const kUsage =
     "                    writes the molecules as the Save Coordinates command does\n"
     "  traj FILE -dcd DCD|-multi -o OUT.pdb [--start S] [--stop T]\n"
     "                    writes trajectory frames as a multi-model PDB file\n"
+    "  area FILE --by residue|atom [--quality Q] [--probe R] [--solvent]\n"
+    "                    surface areas per residue or atom, and their total (Angstrom^2)\n"
+    "  hbonds FILE...    hydrogen bonds within and between the molecules: their count, then\n"
+    "                    one bond a line as molecule:serial of donor and acceptor\n"
     "reading options:\n"
     "  -no_connect       take bonds from the file's CONECT records only\n"
     "  -multi            read the models of a multi-model file as trajectory frames\n"
@@ -34,8 +38,8 @@ const char* const kUsage =
 using Command = int (*)(const Arguments&);
 
 const std::map<std::string, Command> kCommands = {
-    {"info", RunInfo}, {"residues", RunResidues}, {"bonds", RunBonds},
-    {"rmsd", RunRmsd}, {"save", RunSave},         {"traj", RunTraj},
+    {"info", RunInfo}, {"residues", RunResidues}, {"bonds", RunBonds}, {"rmsd", RunRmsd},
+    {"save", RunSave}, {"traj", RunTraj},         {"area", RunArea},   {"hbonds", RunHbonds},
 };
 
 } // namespace
