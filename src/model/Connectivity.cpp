@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -26,6 +27,11 @@ constexpr int kBlock = 8;
 // covers float rounding of the coordinate differences.
 constexpr float kLargestBondRadius = 1.245f;
 constexpr float kBondReach = 2.0f * kLargestBondRadius + 0.01f;
+
+// Bonds one atom can get from distances. No element forms more than about eight covalent bonds;
+// the rest is headroom for alternate locations read as separate atoms. Without a cap, thousands of
+// atoms stacked on one point (a broken or hostile file) would bond every pair: millions of bonds.
+constexpr unsigned char kMaxBondsPerAtom = 16;
 
 int AtomTotal(const PdbFile& pdb) {
     return std::max(0, std::min(pdb.atomCount, static_cast<int>(pdb.records.size())));
@@ -84,7 +90,9 @@ GridAxis AxisOf(const PdbRecord* records, int n, Coord coord) {
 }
 
 // Atoms bucketed by cell with a counting sort: slots cellStart[c] .. cellStart[c + 1] − 1 hold the
-// atoms of cell c, sorted by z so that a pair search only scans the slots within bonding reach.
+// atoms of cell c, sorted by model and then z so that a pair search only scans the slots of the
+// same model within bonding reach (models of one file usually lie on top of each other). Atoms
+// with a non-finite coordinate never bond and get no slot.
 // Coordinates, radii and models are copied in slot order so the tests read memory sequentially;
 // kBlock spare entries at the end let a block of tests run past the last atom.
 struct Grid {
@@ -99,37 +107,52 @@ struct Grid {
     int End(int cell) const { return cellStart[static_cast<size_t>(cell) + 1]; }
 };
 
+bool IsFinite(const PdbRecord& r) {
+    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.z);
+}
+
 void BucketAtoms(Grid& g, const PdbRecord* records, int n) {
     std::vector<int> cellOf = LargeVector<int>(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         const PdbRecord& r = records[i];
         cellOf[static_cast<size_t>(i)] =
-            g.CellId(g.ax.CellOf(r.x), g.ay.CellOf(r.y), g.az.CellOf(r.z));
+            IsFinite(r) ? g.CellId(g.ax.CellOf(r.x), g.ay.CellOf(r.y), g.az.CellOf(r.z)) : -1;
     }
     const size_t cellTotal = static_cast<size_t>(g.ax.cells) * g.ay.cells * g.az.cells;
     g.cellStart.assign(cellTotal + 1, 0);
     for (int c : cellOf)
-        ++g.cellStart[static_cast<size_t>(c) + 1];
+        if (c >= 0)
+            ++g.cellStart[static_cast<size_t>(c) + 1];
     for (size_t c = 0; c < cellTotal; ++c)
         g.cellStart[c + 1] += g.cellStart[c];
     std::vector<int> next(g.cellStart.begin(), g.cellStart.end() - 1);
-    g.atom = LargeVector<int>(static_cast<size_t>(n));
+    g.atom = LargeVector<int>(static_cast<size_t>(g.cellStart.back()));
     for (int i = 0; i < n; ++i)
-        g.atom[static_cast<size_t>(next[static_cast<size_t>(cellOf[i])]++)] = i;
+        if (cellOf[static_cast<size_t>(i)] >= 0)
+            g.atom[static_cast<size_t>(next[static_cast<size_t>(cellOf[i])]++)] = i;
 }
 
-// NaN sorts last so that the order stays well defined; such atoms never bond anyway.
-void SortCellsByZ(Grid& g, const PdbRecord* records) {
-    std::vector<std::pair<float, int>> keyed = LargeVector<std::pair<float, int>>(g.atom.size());
+struct SlotKey {
+    int model;
+    float z;
+    int atom;
+
+    bool operator<(const SlotKey& o) const {
+        return std::tie(model, z, atom) < std::tie(o.model, o.z, o.atom);
+    }
+};
+
+void SortCells(Grid& g, const PdbRecord* records) {
+    std::vector<SlotKey> keyed = LargeVector<SlotKey>(g.atom.size());
     for (size_t s = 0; s < keyed.size(); ++s) {
-        const float z = records[g.atom[s]].z;
-        keyed[s] = {std::isnan(z) ? INFINITY : z, g.atom[s]};
+        const PdbRecord& r = records[g.atom[s]];
+        keyed[s] = {r.model, r.z, g.atom[s]};
     }
     for (size_t c = 0; c + 1 < g.cellStart.size(); ++c)
         if (g.cellStart[c + 1] - g.cellStart[c] > 1)
             std::sort(keyed.begin() + g.cellStart[c], keyed.begin() + g.cellStart[c + 1]);
     for (size_t s = 0; s < keyed.size(); ++s)
-        g.atom[s] = keyed[s].second;
+        g.atom[s] = keyed[s].atom;
 }
 
 void FillSlots(Grid& g, const PdbRecord* records) {
@@ -141,7 +164,7 @@ void FillSlots(Grid& g, const PdbRecord* records) {
         const PdbRecord& r = records[g.atom[s]];
         g.x[s] = r.x;
         g.y[s] = r.y;
-        g.z[s] = std::isnan(r.z) ? INFINITY : r.z; // keeps the cells sorted; still never bonds
+        g.z[s] = r.z;
         g.radius[s] = BondRadius(r.atomName);
         g.model[s] = r.model;
     }
@@ -154,12 +177,32 @@ Grid BuildGrid(const PdbFile& pdb, int n) {
     g.ay = AxisOf(records, n, [](const PdbRecord& r) { return r.y; });
     g.az = AxisOf(records, n, [](const PdbRecord& r) { return r.z; });
     BucketAtoms(g, records, n);
-    SortCellsByZ(g, records);
+    SortCells(g, records);
     FillSlots(g, records);
     return g;
 }
 
 using PairList = std::vector<std::pair<int, int>>;
+
+// The pairs found so far and the bonds each slot has; a slot at the cap takes no more.
+struct PairSearch {
+    PairList pairs;
+    std::vector<unsigned char> bonds;
+
+    bool Full(int slot) const { return bonds[static_cast<size_t>(slot)] >= kMaxBondsPerAtom; }
+
+    // A pair is recorded as (atom of the walked cell, atom of the neighbour cell); within one cell
+    // as (earlier atom, later atom) in file order.
+    void Add(const std::vector<int>& atom, int i, int j, bool sameCell) {
+        const int atomI = atom[static_cast<size_t>(i)], atomJ = atom[static_cast<size_t>(j)];
+        if (sameCell && atomJ < atomI)
+            pairs.emplace_back(atomJ, atomI);
+        else
+            pairs.emplace_back(atomI, atomJ);
+        ++bonds[static_cast<size_t>(i)];
+        ++bonds[static_cast<size_t>(j)];
+    }
+};
 
 // Bonded means dx² < t, dx² + dy² < t and dx² + dy² + dz² < t in single precision with strict
 // inequalities, t = (ri + rj)². Float rounding is monotonic and the squares are not negative, so
@@ -193,23 +236,15 @@ BlockHits TestBlock(const Grid& g, int i, int j0) {
     return hits;
 }
 
-// Tests slot i against the slots begin .. end − 1. A pair is recorded as (atom of the walked cell,
-// atom of the neighbour cell); within one cell as (earlier atom, later atom) in file order.
-void TestRange(const Grid& g, int i, int begin, int end, bool sameCell, PairList& pairs) {
-    const int atomI = g.atom[static_cast<size_t>(i)];
-    for (int j = begin; j < end; j += kBlock) {
+// Tests slot i against the slots begin .. end − 1, in slot order, until slot i is full.
+void TestRange(const Grid& g, int i, int begin, int end, bool sameCell, PairSearch& search) {
+    for (int j = begin; j < end && !search.Full(i); j += kBlock) {
         const BlockHits hits = TestBlock(g, i, j);
         if (!hits.Any())
             continue;
-        for (int k = 0; k < kBlock && j + k < end; ++k) {
-            if (!hits.hit[k])
-                continue;
-            const int atomJ = g.atom[static_cast<size_t>(j + k)];
-            if (sameCell && atomJ < atomI)
-                pairs.emplace_back(atomJ, atomI);
-            else
-                pairs.emplace_back(atomI, atomJ);
-        }
+        for (int k = 0; k < kBlock && j + k < end && !search.Full(i); ++k)
+            if (hits.hit[k] && !search.Full(j + k))
+                search.Add(g.atom, i, j + k, sameCell);
     }
 }
 
@@ -243,30 +278,40 @@ Slab SlabTowards(const Grid& g, const int cell[3], const Offset& o) {
     return slab;
 }
 
+// Whether slot s lies before the window of an atom of model m at height z: in an earlier model,
+// or in the same one and out of bonding reach below.
+bool BelowWindow(const Grid& g, int s, int m, float z) {
+    const size_t k = static_cast<size_t>(s);
+    return g.model[k] < m || (g.model[k] == m && g.z[k] - z <= -kBondReach);
+}
+
+// Whether slot s lies before the end of that window.
+bool BeforeWindowEnd(const Grid& g, int s, int m, float z) {
+    const size_t k = static_cast<size_t>(s);
+    return g.model[k] < m || (g.model[k] == m && g.z[k] - z < kBondReach);
+}
+
 // Tests every atom of cell a against every atom of cell b (within one cell, each pair once). Only
-// atoms of a inside the slab facing b are tried. Both cells are sorted by z, so the atoms of a
-// start at the slab's lower z bound, and the slots of b within bonding reach of an atom form a
-// window whose ends only move forward.
-void TestCells(const Grid& g, int a, int b, const Slab& slab, PairList& pairs) {
+// atoms of a inside the slab facing b are tried. Both cells are sorted by model and z, so the
+// slots of b of the same model within bonding reach of an atom form a window whose ends only
+// move forward.
+void TestCells(const Grid& g, int a, int b, const Slab& slab, PairSearch& search) {
     const bool sameCell = a == b;
     const int bEnd = g.End(b);
     int lo = g.Begin(b), hi = lo;
-    int i = g.Begin(a);
-    if (!sameCell)
-        i = static_cast<int>(std::upper_bound(g.z.begin() + i, g.z.begin() + g.End(a), slab.lo[2]) -
-                             g.z.begin());
-    for (; i < g.End(a); ++i) {
-        if (!sameCell && !slab.Holds(g, i))
+    for (int i = g.Begin(a); i < g.End(a); ++i) {
+        if (search.Full(i) || (!sameCell && !slab.Holds(g, i)))
             continue;
+        const int mi = g.model[static_cast<size_t>(i)];
         const float zi = g.z[static_cast<size_t>(i)];
         if (sameCell)
             lo = i + 1;
-        while (lo < bEnd && g.z[static_cast<size_t>(lo)] - zi <= -kBondReach)
+        while (lo < bEnd && BelowWindow(g, lo, mi, zi))
             ++lo;
         hi = std::max(hi, lo);
-        while (hi < bEnd && g.z[static_cast<size_t>(hi)] - zi < kBondReach)
+        while (hi < bEnd && BeforeWindowEnd(g, hi, mi, zi))
             ++hi;
-        TestRange(g, i, lo, hi, sameCell, pairs);
+        TestRange(g, i, lo, hi, sameCell, search);
     }
 }
 
@@ -278,14 +323,15 @@ constexpr Offset kHalfShell[14] = {{{0, 0, 0}},  {{1, 0, 0}},  {{0, 1, 0}}, {{0,
 
 // The pairs of one cell and one neighbour are put back into file order, the order in which a plain
 // walk over the atoms of the cell and then those of the neighbour would find them.
-void TestNeighbours(const Grid& g, int cx, int cy, int cz, PairList& pairs) {
+void TestNeighbours(const Grid& g, int cx, int cy, int cz, PairSearch& search) {
     const int cell[3] = {cx, cy, cz};
     for (const Offset& o : kHalfShell) {
         const int nx = cx + o.d[0], ny = cy + o.d[1], nz = cz + o.d[2];
         if (nx < 0 || ny < 0 || nx >= g.ax.cells || ny >= g.ay.cells || nz >= g.az.cells)
             continue;
+        PairList& pairs = search.pairs;
         const size_t first = pairs.size();
-        TestCells(g, g.CellId(cx, cy, cz), g.CellId(nx, ny, nz), SlabTowards(g, cell, o), pairs);
+        TestCells(g, g.CellId(cx, cy, cz), g.CellId(nx, ny, nz), SlabTowards(g, cell, o), search);
         if (pairs.size() - first > 1)
             std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end());
     }
@@ -293,17 +339,19 @@ void TestNeighbours(const Grid& g, int cx, int cy, int cz, PairList& pairs) {
 
 // Bonded pairs (original atom indices) in the order of the walk: occupied cells with z slowest and
 // x fastest, then the neighbour offsets, then the atoms of the cell, then those of the neighbour.
+// An atom at the cap keeps the bonds the search found first, in slot order.
 PairList FindPairs(const Grid& g) {
-    PairList pairs;
-    ReserveLarge(pairs, g.atom.size() + g.atom.size() / 4);
+    PairSearch search;
+    search.bonds = LargeVector<unsigned char>(g.atom.size(), 0);
+    ReserveLarge(search.pairs, g.atom.size() + g.atom.size() / 4);
     for (int cz = 0; cz < g.az.cells; ++cz)
         for (int cy = 0; cy < g.ay.cells; ++cy)
             for (int cx = 0; cx < g.ax.cells; ++cx) {
                 const int cell = g.CellId(cx, cy, cz);
                 if (g.Begin(cell) != g.End(cell))
-                    TestNeighbours(g, cx, cy, cz, pairs);
+                    TestNeighbours(g, cx, cy, cz, search);
             }
-    return pairs;
+    return std::move(search.pairs);
 }
 
 // One entry per atom with its neighbours in pair order, laid out flat by a counting sort.

@@ -134,6 +134,28 @@ TEST(ConnectivityGrid, NonFiniteAndExtremeCoordinatesNeverBond) {
     EXPECT_EQ(conn.bonded[0].ToVector(), List{1});
 }
 
+// Atoms stacked on one point (a broken or hostile file) bond at most 16 times each. The search
+// pairs them in file order, so each run of 17 atoms bonds completely and the 8 left over bond among
+// themselves. Atoms of different models on one point never meet in the search at all.
+TEST(ConnectivityGrid, StackedAtomsBondAtMostSixteenTimes) {
+    PdbFile pdb;
+    for (int i = 0; i < 20000; ++i)
+        AddAtom(pdb, i + 1, "C", 5.0f, 5.0f, 5.0f);
+    const Connectivity conn = BondsFromCoordinates(pdb, false);
+    EXPECT_EQ(conn.bondCount, 1176 * 136 + 28);
+    int most = 0;
+    for (int e = 0; e < conn.EntryCount(); ++e)
+        most = std::max(most, conn.bonded[e].size());
+    EXPECT_EQ(most, 16);
+    EXPECT_EQ(conn.bonded[0].ToVector(),
+              (List{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_EQ(conn.bonded[19999].ToVector(),
+              (List{19992, 19993, 19994, 19995, 19996, 19997, 19998}));
+    for (PdbRecord& r : pdb.records)
+        r.model = r.serial;
+    EXPECT_EQ(BondsFromCoordinates(pdb, false).bondCount, 0);
+}
+
 TEST(ConnectivityMerge, ChoosesFileOrComputedLists) {
     PdbFile pdb;
     for (float x : {0.0f, 1.5f, 9.0f})
