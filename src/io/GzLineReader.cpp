@@ -1,6 +1,7 @@
 // Reads text lines of a plain or gzip-compressed file through zlib.
 #include "io/GzLineReader.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,7 @@ GzLineReader::~GzLineReader() {
         gzclose(m_gz);
 }
 
-bool GzLineReader::Open(const std::string& fileName) {
+bool GzLineReader::Open(const std::string& fileName, GzUnpackLimit limit) {
     struct stat info {};
     if (m_gz || ::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
@@ -28,14 +29,23 @@ bool GzLineReader::Open(const std::string& fileName) {
     }
     gzbuffer(m_gz, kBufferBytes);
     m_fileBytes = info.st_size;
+    if (!gzdirect(m_gz))
+        m_maxUnpackedBytes = std::max(limit.floorBytes, limit.ratio * m_fileBytes);
     return true;
 }
 
 bool GzLineReader::ReadInto(char* buffer, bool& cut) {
+    if (m_oversized)
+        return false;
     // The sentinel survives unless gzgets filled the buffer; embedded NULs cannot fool it.
     buffer[kMaxLineChars] = 1;
     if (!gzgets(m_gz, buffer, kMaxLineChars + 1))
         return false;
+    // gztell counts every unpacked byte, dropped line rests and NULs included.
+    if (m_maxUnpackedBytes > 0 && gztell(m_gz) > m_maxUnpackedBytes) {
+        m_oversized = true;
+        return false;
+    }
     cut = buffer[kMaxLineChars] == '\0' && buffer[kMaxLineChars - 1] != '\n';
     return true;
 }

@@ -547,6 +547,8 @@ bool PdbFile::Read(const std::string& fileName) {
     LineDispatcher dispatcher(*this);
     while (const char* line = reader.Next())
         dispatcher.Take(line);
+    if (reader.Oversized())
+        VORN_RAISE(kSource, "The file unpacks to far more data than a structure needs");
     if (reader.Failed())
         VORN_RAISE(kSource, "Error parsing file!");
     dispatcher.Finish();
