@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds Vorn with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan and runs the
+# whole test suite there; then with ThreadSanitizer into build-tsan and runs the trajectory tests,
+# whose reads run on a worker thread. Exits non-zero on the first failure.
+#   scripts/sanitize.sh [asan|tsan]     (default: both)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+which=${1:-both}
+
+if [ "$which" = asan ] || [ "$which" = both ]; then
+    VORN_BUILD_DIR=build-asan VORN_CMAKE_ARGS="-DVORN_ASAN=ON -DVORN_TSAN=OFF -DVORN_BENCH=OFF" \
+        scripts/build.sh
+    (
+        cd build-asan
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+            ctest --output-on-failure
+    )
+fi
+
+if [ "$which" = tsan ] || [ "$which" = both ]; then
+    VORN_BUILD_DIR=build-tsan VORN_CMAKE_ARGS="-DVORN_TSAN=ON -DVORN_ASAN=OFF -DVORN_BENCH=OFF" \
+        scripts/build.sh model_tests
+    (
+        cd build-tsan
+        TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest -R Trajectory --output-on-failure
+    )
+fi
