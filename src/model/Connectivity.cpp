@@ -495,13 +495,17 @@ void ReplaceWithListed(EditedLists& edit, int& bondCount, const IndexedEntry& li
 
 // A standard-residue owner keeps its computed neighbours and gains the listed ones: a disulfide
 // CONECT line names only the partner sulfur, and replacing would cut the cysteine from its CB.
+// Lists at the bond cap take no more; only a broken or hostile file lists thousands of partners
+// for such an atom, and the cap keeps each membership test short.
 void AddListed(EditedLists& edit, int& bondCount, const IndexedEntry& listed) {
     for (int v : listed.bonded) {
         std::vector<int>& own = edit.Edit(listed.owner);
-        if (v == listed.owner || Contains(own, v))
+        if (v == listed.owner || own.size() >= kMaxBondsPerAtom || Contains(own, v))
+            continue;
+        std::vector<int>& back = edit.Edit(v);
+        if (back.size() >= kMaxBondsPerAtom)
             continue;
         own.push_back(v);
-        std::vector<int>& back = edit.Edit(v);
         if (!Contains(back, listed.owner))
             back.push_back(listed.owner);
         ++bondCount;

@@ -210,3 +210,24 @@ TEST(ConnectivityMerge, LigandListsReplaceComputedOnesAndDisulfidesAdd) {
         EXPECT_EQ(conn.owners[i], pdb.records[i].serial);
     ExpectLists(conn, {{2}, {1, 3}, {2}, {12}, {}, {10}, {22}, {21, 23}, {24, 22}, {23}});
 }
+
+// A standard-residue atom takes listed partners up to the bond cap, and so does each partner:
+// atom 1 lists 40 atoms, then atoms 42 .. 61 each list atom 2, which already holds atom 1.
+TEST(ConnectivityMerge, ListedBondsStopAtTheCap) {
+    PdbFile pdb;
+    for (int i = 0; i < 61; ++i)
+        AddAtom(pdb, i + 1, "C", 10.0f * i);
+    pdb.conects.emplace_back().owner = 1;
+    for (int serial = 2; serial <= 41; ++serial)
+        pdb.conects.back().bonded.Append(serial);
+    for (int serial = 42; serial <= 61; ++serial)
+        AddConect(pdb, serial, {2});
+    pdb.conectCount = static_cast<int>(pdb.conects.size());
+    const Connectivity conn = MakeConnectivity(pdb, true);
+    EXPECT_EQ(conn.bondCount, 16 + 15);
+    EXPECT_EQ(conn.bonded[0].size(), 16);
+    EXPECT_EQ(conn.bonded[0].ToVector().back(), 17);
+    EXPECT_EQ(conn.bonded[1].size(), 16);
+    EXPECT_EQ(conn.bonded[1].ToVector().back(), 56);
+    EXPECT_EQ(conn.bonded[56].ToVector(), List{});
+}
