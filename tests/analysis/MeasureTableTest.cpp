@@ -3,11 +3,13 @@
 
 #include "core/VornError.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,11 +44,8 @@ void ExpectError(const std::function<void()>& call, const std::string& message) 
 TEST(MeasureTable, PickingRuleRemovesEndsIgnoresMiddleAndFifth) {
     auto mol = MoleculeOf({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}, {2, 2, 2}}, 10);
     MeasureTable table = Picked(*mol, {0, 1, 2, 3});
-    EXPECT_FALSE(table.TogglePick(1, mol.get(), 1)); // B
-    EXPECT_FALSE(table.TogglePick(1, mol.get(), 2)); // C
-    EXPECT_FALSE(table.TogglePick(1, mol.get(), 4)); // a fifth atom
-    ASSERT_EQ(table.Count(), 4);
-
+    for (int atom : {1, 2, 4}) // B, C and a fifth atom
+        EXPECT_FALSE(table.TogglePick(1, mol.get(), atom)) << atom;
     EXPECT_TRUE(table.TogglePick(1, mol.get(), 0)); // A goes; B, C, D become A, B, C
     ASSERT_EQ(table.Count(), 3);
     EXPECT_EQ(table.Id(0), 11);
@@ -55,19 +54,23 @@ TEST(MeasureTable, PickingRuleRemovesEndsIgnoresMiddleAndFifth) {
     EXPECT_EQ(table.Bond(1), 1.0f);
     EXPECT_FALSE(table.TogglePick(1, mol.get(), 2)); // the middle of three
     EXPECT_TRUE(table.TogglePick(1, mol.get(), 3));  // the last
-    EXPECT_EQ(table.Count(), 2);
-
     // A pick naming no atom is refused rather than read past the atoms.
     EXPECT_FALSE(table.TogglePick(1, mol.get(), 5));
     EXPECT_FALSE(table.TogglePick(1, nullptr, 0));
+    EXPECT_EQ(table.Count(), 2);
 }
 
-TEST(MeasureTable, AccessorsRefuseIndicesPastWhatIsPicked) {
+TEST(MeasureTable, AccessorsFollowTheMoleculeAndRefuseIndicesPastWhatIsPicked) {
     auto mol = MoleculeOf({{0, 0, 0}, {3, 4, 0}});
     mol->atoms[1].color = {10, 20, 30, 40};
-    const MeasureTable table = Picked(*mol, {0, 1});
-    EXPECT_EQ(table.Bond(0), 5.0f);
+    MeasureTable table = Picked(*mol, {0, 1});
     EXPECT_EQ(table.Color(1), (Rgba{10, 20, 30, 40}));
+    // Shifted by (1, 1, 1), then a half turn about z: (x, y, z) → (−x, −y, z); the bond stays.
+    std::fill_n(mol->motion.translation, 3, 1.0f);
+    mol->motion.rotation = {0, 0, 1, 0};
+    table.Recompute();
+    EXPECT_EQ((std::array{table.x(1), table.y(1), table.z(1)}), (std::array{-4.0f, -5.0f, 1.0f}));
+    EXPECT_NEAR(table.Bond(0), 5.0f, 1e-6);
     ExpectError([&] { table.x(2); }, "x index out of bounds");
     ExpectError([&] { table.y(-1); }, "y index out of bounds");
     ExpectError([&] { table.z(2); }, "z index out of bounds");
@@ -79,20 +82,21 @@ TEST(MeasureTable, AccessorsRefuseIndicesPastWhatIsPicked) {
     ExpectError([&] { table.Color(2); }, "Index out of bounds");
 }
 
-TEST(MeasureTable, AnglesOfStraightFoldedAndCoincidentAtoms) {
-    auto mol = MoleculeOf({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 0, 0}});
+TEST(MeasureTable, AnglesAndTorsionsOfBuiltPoints) {
+    auto mol =
+        MoleculeOf({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 0, 0}, {1, 1, 0}});
     EXPECT_EQ(Picked(*mol, {0, 1, 2}).Angle(0), 3.1415927f);
     EXPECT_NEAR(Picked(*mol, {0, 1, 5}).Angle(0), 0.0, 1e-6);
     // A coincident pair has no direction: the angle reads 0, never NaN.
     const MeasureTable coincident = Picked(*mol, {0, 3, 4, 2});
     EXPECT_EQ(coincident.Angle(0), 0.0f);
     EXPECT_EQ(coincident.Angle(1), 0.0f);
+    // A, B, C on one line leave the torsion undefined: 0.
+    EXPECT_EQ(Picked(*mol, {0, 1, 2, 6}).Torsion(), 0.0f);
     // Here the cosine rounds to just above 1 (3 / (√3·√3)): still the straight angle, not NaN.
     auto diagonal = MoleculeOf({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}});
     EXPECT_EQ(Picked(*diagonal, {0, 1, 2}).Angle(0), 3.1415927f);
-}
 
-TEST(MeasureTable, TorsionOfBuiltPoints) {
     // P3 turned by phi about the axis P1 → P2 (the z axis) from the plane of P0.
     const auto torsion = [](double phi) {
         auto mol = MoleculeOf(
@@ -103,24 +107,6 @@ TEST(MeasureTable, TorsionOfBuiltPoints) {
     EXPECT_NEAR(torsion(pi / 3), 1.0471976, 1e-6);
     EXPECT_NEAR(torsion(-pi / 3), -1.0471976, 1e-6);
     EXPECT_EQ(torsion(pi), 3.1415927f);
-    // A, B, C on one line leave the torsion undefined: 0.
-    auto mol = MoleculeOf({{-1, 0, 0}, {0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
-    EXPECT_EQ(Picked(*mol, {0, 1, 2, 3}).Torsion(), 0.0f);
-}
-
-TEST(MeasureTable, PositionsFollowTheMoleculeButBondsStay) {
-    auto mol = MoleculeOf({{1, 2, 3}, {1, 2, 5}, {2, 2, 5}, {2, 3, 6}});
-    MeasureTable table = Picked(*mol, {0, 1, 2, 3});
-    const float bond = table.Bond(2), torsion = table.Torsion();
-    // Shifted by (1, 1, 1), then a half turn about z: (x, y, z) → (−x, −y, z).
-    mol->motion.translation[0] = mol->motion.translation[1] = mol->motion.translation[2] = 1;
-    mol->motion.rotation = {0, 0, 1, 0};
-    table.Recompute();
-    EXPECT_EQ(table.x(0), -2.0f);
-    EXPECT_EQ(table.y(0), -3.0f);
-    EXPECT_EQ(table.z(0), 4.0f);
-    EXPECT_NEAR(table.Bond(2), bond, 1e-6);
-    EXPECT_NEAR(table.Torsion(), torsion, 1e-6);
 }
 
 TEST(MeasureTable, RemoveMoleculeDropsItsEntriesOnly) {
@@ -128,10 +114,9 @@ TEST(MeasureTable, RemoveMoleculeDropsItsEntriesOnly) {
     molecules.Append(MoleculeOf({{0, 0, 0}, {1, 0, 0}}, 1));
     molecules.Append(MoleculeOf({{5, 0, 0}, {6, 0, 0}}, 100));
     MeasureTable table;
-    table.TogglePick(1, molecules[0].get(), 0);
-    table.TogglePick(1, molecules[1].get(), 1);
-    table.TogglePick(1, molecules[0].get(), 1);
-    table.RemoveMolecule(molecules);
+    for (auto [m, atom] : {std::pair{0, 0}, {1, 1}, {0, 1}})
+        table.TogglePick(1, molecules[size_t(m)].get(), atom);
+    table.RemoveMolecule(molecules); // every molecule still there
     EXPECT_EQ(table.Count(), 3);
 
     const std::unique_ptr<Molecule> removed = std::move(molecules[0]);
