@@ -39,8 +39,9 @@ bool ToFloatFast(const char* p, const char* end, float& value) {
     int digits = 0, decimals = -1;
     for (; p < end; ++p) {
         if (IsDigit(*p)) {
+            if (++digits > 15)
+                return false; // past the exact range; also keeps the mantissa from overflowing
             mantissa = mantissa * 10 + (*p - '0');
-            ++digits;
             decimals += decimals >= 0 ? 1 : 0;
         } else if (*p == '.' && decimals < 0) {
             decimals = 0;
@@ -48,7 +49,7 @@ bool ToFloatFast(const char* p, const char* end, float& value) {
             return false;
         }
     }
-    if (digits == 0 || digits > 15)
+    if (digits == 0)
         return false;
     const double v = static_cast<double>(mantissa) / kPowers[std::max(decimals, 0)];
     value = static_cast<float>(negative ? -v : v);

@@ -91,3 +91,11 @@ TEST(PdbBadInputTest, OutOfRangeNumbersAndShortGluedTokens) {
 }
 
 } // namespace
+
+TEST(PdbBadInputTest, DigitRunsPastTheExactRange) {
+    // Twenty digits overflow a 64-bit mantissa; the number still reads by the general conversion.
+    PdbFile pdb;
+    ASSERT_EQ(ReadError(VORN_TEST_DATA "/bad/long_digit_coordinate.pdb", pdb), "");
+    EXPECT_EQ(pdb.records[0].x, 11111111111111111111.5f);
+    EXPECT_EQ(pdb.records[0].y, 2.0f);
+}
