@@ -262,7 +262,9 @@ void AtomLineParser::ReadCoordinates(Tokenizer& tok, std::optional<Token> first,
 
 // Multi-model files without MODEL records: the serials restart in another chain.
 void AtomLineParser::ApplyImpliedModel(const PdbRecord* prev, PdbRecord& rec) {
-    if (prev && rec.serial < prev->serial && rec.chain != prev->chain && rec.model == prev->model) {
+    // The count stops at the largest model number rather than wrapping to a negative one.
+    if (prev && rec.serial < prev->serial && rec.chain != prev->chain && rec.model == prev->model &&
+        m_model < INT_MAX) {
         ++m_model;
         rec.model = m_model;
     }
