@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config clang-format
     zlib1g-dev
     libgtest-dev
+    clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Sets everything up, builds Vorn with warnings as errors and runs every test.
+# Sets everything up and runs every test: the fuzz targets for a short while, the whole suite under
+# AddressSanitizer and UBSan, the trajectory tests under ThreadSanitizer, and last the whole suite
+# in the ordinary build with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/fuzz.sh 20
+scripts/sanitize.sh
 VORN_CMAKE_ARGS="-DVORN_WERROR=ON" scripts/build.sh
 cd "${VORN_BUILD_DIR:-build}"
 ctest --output-on-failure -j 2
