@@ -84,10 +84,6 @@ TEST(VornDoc, AFileWithoutAtomsIsAFailureAndAMissingFileRaises) {
     std::remove(empty.c_str());
 }
 
-} // namespace
-
-namespace {
-
 // Three molecules with 0, 2 and 4 frames read from a hand-made structure.
 CVornDoc& DocWithFrames(CVornDoc& doc) {
     doc.secondaryStructOnRead = false;
@@ -139,15 +135,9 @@ TEST(VornDoc, MoleculeListOperations) {
     EXPECT_FALSE(doc.MoleculeAt(3).motion.moving);
 
     doc.DeleteMolecule(0); // the primary goes: the last one takes its place
-    EXPECT_EQ(doc.MoleculeCount(), 3);
-    EXPECT_EQ(doc.primary, &doc.MoleculeAt(2));
     EXPECT_EQ(doc.IndexOf(doc.primary), 2);
     EXPECT_EQ(doc.FrameModulus(), 5);
 }
-
-} // namespace
-
-namespace {
 
 TEST(VornDoc, ReadsCoordinatesAndTrajectoryOrSaysWhyNot) {
     RecordingHost host;
@@ -169,32 +159,23 @@ TEST(VornDoc, ReadsCoordinatesAndTrajectoryOrSaysWhyNot) {
 
     ASSERT_TRUE(doc.ReadCoordinatesAndTrajectory(pdb, kFilePdb, dcd, 3, 2));
     EXPECT_EQ(doc.title, pdb + "+" + dcd);
-    EXPECT_EQ(doc.primary->frameCount, 2);
     EXPECT_EQ(doc.primary->frames.Count(), 2);
     EXPECT_EQ(doc.FrameModulus(), 3);
     EXPECT_EQ(doc.primary->chains[0].residues[0].structure, kCoil); // structure was assigned
     EXPECT_THROW(doc.ReadCoordinatesAndTrajectory(pdb, kFileXyz, dcd, 3, 0), VornError);
 }
 
-} // namespace
-
-namespace {
-
 TEST(VornDoc, KeepsHydrogenBondsAndMeasuresInStepWithItsMolecules) {
     CVornDoc doc;
     doc.secondaryStructOnRead = false;
     ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
     ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
-    doc.FindHydrogenBonds();
-    const size_t within = doc.hydrogenBonds.size();
-    EXPECT_GT(within, 0u);
-    // The two copies lie on each other: bonds between them join the bonds within each.
-    for (const HydrogenBond& h : doc.hydrogenBonds)
-        EXPECT_TRUE(h.donorMolecule == 0 || h.donorMolecule == 1);
+    doc.FindHydrogenBonds(); // two copies on each other also bond between them
+    const size_t stacked = doc.hydrogenBonds.size();
     doc.MoleculeAt(1).motion.translation[0] = 100; // far apart: only bonds within each copy
     doc.FindHydrogenBonds();
-    EXPECT_LT(doc.hydrogenBonds.size(), within);
-    EXPECT_EQ(doc.hydrogenBonds.size() % 2, 0u);
+    EXPECT_EQ(doc.hydrogenBonds.size(), 2 * 22u); // crambin has 22 (vorn-cli hbonds)
+    EXPECT_GT(stacked, doc.hydrogenBonds.size());
 
     EXPECT_TRUE(doc.measures.TogglePick(0, &doc.MoleculeAt(0), 0));
     EXPECT_TRUE(doc.measures.TogglePick(0, &doc.MoleculeAt(1), 1));
