@@ -22,14 +22,12 @@ int AddAtom(Molecule& mol, int element, float x, float y = 0, float z = 0) {
 }
 
 void Connect(Molecule& mol, const std::vector<std::pair<int, int>>& pairs) {
+    std::vector<std::vector<int>> lists(mol.atoms.size());
+    for (const auto& [a, b] : pairs)
+        lists[size_t(a)].push_back(b), lists[size_t(b)].push_back(a);
     mol.bonded = FlatLists();
-    for (int i = 0; i < mol.AtomCount(); ++i) {
-        std::vector<int> list;
-        for (const auto& [a, b] : pairs)
-            if (a == i || b == i)
-                list.push_back(a == i ? b : a);
+    for (const std::vector<int>& list : lists)
         mol.bonded.Add(list.begin(), list.end());
-    }
 }
 
 // Peptide nitrogen 0 between carbons 1 and 2 (its virtual hydrogen at (1, 0, 0)), carbonyl oxygen
@@ -43,64 +41,54 @@ Molecule Peptide() {
     return mol;
 }
 
-Bonds AllPairs(const std::vector<const Molecule*>& molecules) {
+// Every donor tried against every atom, without the grid.
+Bonds AllPairs(const std::vector<const Molecule*>& m) {
     Bonds bonds;
-    for (int dm = 0; dm < int(molecules.size()); ++dm)
-        for (int d = 0; d < molecules[dm]->AtomCount(); ++d) {
-            if (HydrogenBondRoleOf(*molecules[dm], d) != kDonor)
-                continue;
-            for (int am = 0; am < int(molecules.size()); ++am)
-                for (int a = 0; a < molecules[am]->AtomCount(); ++a)
-                    if (IsHydrogenBond(*molecules[dm], d, *molecules[am], a))
+    for (int dm = 0; dm < int(m.size()); ++dm)
+        for (int d = 0; d < m[dm]->AtomCount(); ++d)
+            for (int am = 0; am < int(m.size()) && HydrogenBondRoleOf(*m[dm], d) == kDonor; ++am)
+                for (int a = 0; a < m[am]->AtomCount(); ++a)
+                    if (IsHydrogenBond(*m[dm], d, *m[am], a))
                         bonds.push_back({dm, am, d, a});
-        }
     return bonds;
 }
 
-TEST(HydrogenBonds, EnergyNeedsTwoPointOneInSinglePrecisionAndNoStackedAtoms) {
+void ExpectAt(const std::optional<ScenePoint>& p, const ScenePoint& at) {
+    ASSERT_TRUE(p);
+    for (size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR((*p)[k], at[k], 1e-6) << k;
+}
+
+TEST(HydrogenBonds, EnergyAndVirtualHydrogen) {
     const ScenePoint n{-1, 0, 0}, h{0, 0, 0};
-    EXPECT_NEAR(HydrogenBondEnergy({0, 0, 0}, {1, 0, 0}, {2.9, 0, 0}, {4.13, 0, 0}), -2.903981,
-                1e-6);
+    EXPECT_NEAR(HydrogenBondEnergy(n, h, {1.9, 0, 0}, {3.13, 0, 0}), -2.903981, 1e-6);
     // The oxygen at 2.1f lies just beyond 4.4099994 when squared; one float nearer it is within.
     const double at = 2.1f, nearer = std::nextafter(2.1f, 0.0f);
     EXPECT_EQ(HydrogenBondEnergy(n, h, {at, 0, 0}, {at + 1.23, 0, 0}), 0.5);
     EXPECT_NEAR(HydrogenBondEnergy(n, h, {nearer, 0, 0}, {nearer + 1.23, 0, 0}), -2.349744, 1e-6);
-    // Stacked atoms would give -inf or NaN: acceptor on the hydrogen, carbon on the donor atom,
-    // both halves stacked.
+    // Stacked atoms would give -inf or NaN: O on H, K on N, both.
     EXPECT_EQ(HydrogenBondEnergy(n, h, h, {1.2, 0, 0}), 0.5);
     EXPECT_EQ(HydrogenBondEnergy(n, h, {1.9, 0, 0}, n), 0.5);
     EXPECT_EQ(HydrogenBondEnergy(n, h, n, h), 0.5);
+
+    // The virtual hydrogen of N = h: on the outer bisector, or leaning towards the acceptor.
+    const ScenePoint o{3, 0, 0};
+    ExpectAt(VirtualHydrogen(h, {{-1, 0, 0}, {0, -1, 0}}, o), {std::sqrt(0.5), std::sqrt(0.5), 0});
+    ExpectAt(VirtualHydrogen(h, {{0, 0, -1.47}}, {3, 0, 5}), {0.932039, 0, 0.362358});
+    EXPECT_FALSE(VirtualHydrogen(h, {{0, 0, -1.47}}, {0, 0, 3})); // acceptor on the axis
+    EXPECT_FALSE(VirtualHydrogen(h, {{-1, 0, 0}, {1, 0, 0}}, o)); // bisector cancels
+    EXPECT_FALSE(VirtualHydrogen(h, {{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}}, o));
+    EXPECT_FALSE(VirtualHydrogen(h, {}, o));
 }
 
-TEST(HydrogenBonds, VirtualHydrogenOnBisectorOrLeaningTowardsTheAcceptor) {
-    const ScenePoint n{0, 0, 0}, o{3, 0, 0};
-    const auto bisector = VirtualHydrogen(n, {{-1, 0, 0}, {0, -1, 0}}, o);
-    ASSERT_TRUE(bisector);
-    EXPECT_NEAR((*bisector)[0], std::sqrt(0.5), 1e-12);
-    EXPECT_NEAR((*bisector)[1], std::sqrt(0.5), 1e-12);
-    const auto leaning = VirtualHydrogen(n, {{0, 0, -1.47}}, {3, 0, 5});
-    ASSERT_TRUE(leaning);
-    EXPECT_NEAR((*leaning)[0], 0.932039, 1e-6);
-    EXPECT_NEAR((*leaning)[1], 0, 1e-12);
-    EXPECT_NEAR((*leaning)[2], 0.362358, 1e-6);
-    EXPECT_FALSE(VirtualHydrogen(n, {{0, 0, -1.47}}, {0, 0, 3})); // acceptor on the axis
-    EXPECT_FALSE(VirtualHydrogen(n, {{-1, 0, 0}, {1, 0, 0}}, o)); // bisector cancels
-    EXPECT_FALSE(VirtualHydrogen(n, {{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}}, o));
-    EXPECT_FALSE(VirtualHydrogen(n, {}, o));
-}
-
-TEST(HydrogenBonds, RolesAndModelsWithinOneMolecule) {
+TEST(HydrogenBonds, RolesModelsAndSceneFrame) {
     Molecule mol = Peptide();
-    EXPECT_EQ(FindHydrogenBonds({&mol}), (Bonds{{0, 0, 0, 3}}));
     // With its hydrogen written out, the hydrogen donates and the nitrogen no longer does.
     const int h = AddAtom(mol, kHydrogen, 1);
     Connect(mol, {{0, 1}, {0, 2}, {3, 4}, {0, h}});
     EXPECT_EQ(HydrogenBondRoleOf(mol, 0), kNoRole);
     EXPECT_EQ(FindHydrogenBonds({&mol}), (Bonds{{0, 0, h, 3}}));
-    mol.atoms[3].model = 2;
-    EXPECT_TRUE(FindHydrogenBonds({&mol}).empty());
     // A carbonyl oxygen with a second neighbour is no acceptor.
-    mol.atoms[3].model = 1;
     const int c = AddAtom(mol, kCarbon, 2.9f, 1.4f);
     Connect(mol, {{0, 1}, {0, 2}, {3, 4}, {0, h}, {3, c}});
     EXPECT_EQ(HydrogenBondRoleOf(mol, 3), kNoRole);
@@ -112,21 +100,19 @@ TEST(HydrogenBonds, RolesAndModelsWithinOneMolecule) {
     stacked.atoms[4].x = 0.5f;
     EXPECT_FALSE(IsHydrogenBond(stacked, 5, stacked, 3));
     EXPECT_EQ(FindHydrogenBonds({&stacked}), (Bonds{{0, 0, 0, 3}}));
-}
+    stacked.atoms[3].model = 2;
+    EXPECT_TRUE(FindHydrogenBonds({&stacked}).empty());
 
-TEST(HydrogenBonds, BetweenMoleculesInTheirSceneFrame) {
+    // Between molecules, in their scene frame.
     Molecule donor = Peptide(), acceptor;
-    donor.atoms.resize(3);
-    Connect(donor, {{0, 1}, {0, 2}});
     // Turned half round z, the acceptor at (-2.9, 0, 0) shows at (2.9, 0, 0).
     AddAtom(acceptor, kOxygen, -2.9f), AddAtom(acceptor, kCarbon, -4.13f);
     Connect(acceptor, {{0, 1}});
-    acceptor.atoms[0].model = 2;
-    EXPECT_TRUE(FindHydrogenBonds({&donor, &acceptor}).empty());
+    acceptor.atoms[0].model = 2; // models matter within a molecule only
     acceptor.motion.rotation = {0, 0, 1, 0};
-    EXPECT_EQ(FindHydrogenBonds({nullptr, &donor, &acceptor}), (Bonds{{1, 2, 0, 0}}));
+    EXPECT_EQ(FindHydrogenBonds({nullptr, &donor, &acceptor}), (Bonds{{1, 1, 0, 3}, {1, 2, 0, 0}}));
     acceptor.motion.translation[0] = -10;
-    EXPECT_TRUE(FindHydrogenBonds({&donor, &acceptor}).empty());
+    EXPECT_EQ(FindHydrogenBonds({&donor, &acceptor}), (Bonds{{0, 0, 0, 3}}));
     // Molecules far apart share one grid without losing pairs.
     Molecule near = Peptide(), far = Peptide(), farther = Peptide();
     far.motion.translation[1] = 1e7f;
@@ -142,18 +128,14 @@ TEST(HydrogenBonds, GridSearchFindsWhatEveryPairFinds) {
     // Crambin and ubiquitin both sit on the origin; turned and shifted, ubiquitin still meets it.
     doc.MoleculeAt(1).motion.rotation = {0.2f, 0.3f, -0.1f, 0.927362f};
     doc.MoleculeAt(1).motion.translation[1] = 3;
-    const std::vector<const Molecule*> pair{&doc.MoleculeAt(0), &doc.MoleculeAt(1)};
-    const Bonds both = FindHydrogenBonds(pair);
-    EXPECT_EQ(both, AllPairs(pair));
-    int across = 0;
-    for (const HydrogenBond& bond : both)
-        across += bond.donorMolecule != bond.acceptorMolecule;
-    EXPECT_GT(across, 0);
-    // Explicit hydrogens; twenty superimposed models.
-    for (int m = 2; m < 4; ++m) {
-        const Bonds alone = FindHydrogenBonds({&doc.MoleculeAt(m)});
-        EXPECT_EQ(alone, AllPairs({&doc.MoleculeAt(m)})) << m;
-        EXPECT_GT(alone.size(), 100u) << m;
+    // Then explicit hydrogens, and twenty superimposed models.
+    for (const std::vector<const Molecule*>& set :
+         {std::vector<const Molecule*>{&doc.MoleculeAt(0), &doc.MoleculeAt(1)},
+          {&doc.MoleculeAt(2)},
+          {&doc.MoleculeAt(3)}}) {
+        const Bonds bonds = FindHydrogenBonds(set);
+        EXPECT_EQ(bonds, AllPairs(set));
+        EXPECT_GT(bonds.size(), 80u);
     }
 }
 
