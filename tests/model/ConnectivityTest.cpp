@@ -4,7 +4,6 @@
 #include "TestRecords.h"
 #include "io/PdbFile.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -34,65 +33,26 @@ void AddConect(PdbFile& pdb, int owner, std::initializer_list<int> bonded) {
     pdb.conectCount = static_cast<int>(pdb.conects.size());
 }
 
-void ExpectLists(const Connectivity& conn, const std::vector<List>& expected) {
-    for (size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(conn.bonded[i].ToVector(), expected[i]) << "entry " << i;
-}
-
 } // namespace
 
-// A pair bonds strictly below the sum of the bond radii of the first letters of the names
-// (H 0.455, D 0.68, C and unknown 0.905, P 0.975, S 1.245 Å).
+// Bond radii (Å) follow the first letter of the name, digits skipped; a pair bonds strictly below
+// the sum of their radii.
 TEST(ConnectivityDistance, BondedBelowSumOfRadiiOfFirstLetters) {
-    const struct {
-        const char *a, *b;
-        float under, over;
-    } pairs[] = {{"C", "C", 1.80f, 1.82f},    {"H", "H", 0.90f, 0.92f},
-                 {"1HB", "CB", 1.35f, 1.37f}, {"SG", "SG", 2.48f, 2.50f},
-                 {"D2", "D2", 1.35f, 1.37f},  {"P", "P", 1.94f, 1.96f},
-                 {"ZN", "C", 1.80f, 1.82f},   {"12", "CA", 1.80f, 1.82f}};
-    for (const auto& c : pairs)
-        for (float d : {c.under, c.over}) {
-            PdbFile pdb;
-            AddAtom(pdb, 1, c.a, 0);
-            AddAtom(pdb, 2, c.b, 0, d);
-            EXPECT_EQ(BondsFromCoordinates(pdb, false).bondCount, d == c.under ? 1 : 0)
-                << c.a << "-" << c.b << " at " << d;
-        }
-}
-
-TEST(ConnectivityDistance, SymmetricListsInEitherModeAndOnlyWithinAModel) {
-    PdbFile pdb;
-    AddAtom(pdb, 7, "N", 0);
-    AddAtom(pdb, 8, "CA", 1.45f);
-    AddAtom(pdb, 9, "C", 2.9f);
-    AddAtom(pdb, 10, "C", 2.9f, 0.5f, 0, /*model=*/1);
-    const Connectivity byIndex = BondsFromCoordinates(pdb, false);
-    EXPECT_EQ(byIndex.bondCount, 2);
-    EXPECT_FALSE(byIndex.serialMode);
-    EXPECT_EQ(byIndex.owners[1], 1);
-    ExpectLists(byIndex, {{1}, {0, 2}, {1}, {}});
-    const Connectivity bySerial = BondsFromCoordinates(pdb, true);
-    EXPECT_TRUE(bySerial.serialMode);
-    EXPECT_EQ(bySerial.owners[1], 8);
-    EXPECT_EQ(bySerial.bonded[1].ToVector(), (List{7, 9}));
+    std::vector<float> radii;
+    for (const char* name : {"H", "1HB", "D2", "C", "ZN", "12", "P", "SG"})
+        radii.push_back(BondRadius(name));
+    EXPECT_EQ(radii,
+              (std::vector<float>{0.455f, 0.455f, 0.68f, 0.905f, 0.905f, 0.905f, 0.975f, 1.245f}));
+    for (float d : {1.80f, 1.82f}) {
+        PdbFile pdb;
+        AddAtom(pdb, 1, "C", 0);
+        AddAtom(pdb, 2, "C", 0, d);
+        EXPECT_EQ(BondsFromCoordinates(pdb, false).bondCount, d < 1.81f ? 1 : 0) << d;
+    }
     EXPECT_EQ(BondsFromCoordinates(PdbFile(), false).owners.size(), 0u);
 }
 
-// Neighbour order shows the cell layout: atoms of one cell pair in file order, cells in x order.
-// Below 200 Å of extent cells are 4 Å; beyond, 2 % of the extent (20 Å at 1000 Å).
-TEST(ConnectivityGrid, LargeExtentUsesCellsOfTwoPercent) {
-    for (float far : {150.0f, 1000.0f}) {
-        PdbFile pdb;
-        for (float x : {0.0f, 13.8f, 12.5f, 11.5f, 19.5f, 20.5f, far})
-            AddAtom(pdb, pdb.atomCount + 1, "C", x);
-        const Connectivity conn = BondsFromCoordinates(pdb, false);
-        EXPECT_EQ(conn.bondCount, 3);
-        EXPECT_EQ(conn.bonded[2].ToVector(), far > 200 ? (List{1, 3}) : (List{3, 1}));
-        EXPECT_EQ(conn.bonded[4].ToVector(), List{5}); // across the 20 Å cell boundary
-    }
-}
-
+// Index mode, one model or two; cells of 4 Å and, past 200 Å of extent, of 2 % of it.
 TEST(ConnectivityGrid, MatchesAllPairsSearch) {
     const char* names[] = {"C", "N", "O", "H", "1HB", "SG", "P", "D1"};
     std::mt19937 random(12345);
@@ -105,20 +65,20 @@ TEST(ConnectivityGrid, MatchesAllPairsSearch) {
                     static_cast<int>(random() % 2));
         std::set<std::pair<int, int>> expected, found;
         for (int i = 0; i < pdb.atomCount; ++i)
-            for (int j = i + 1; j < pdb.atomCount; ++j) {
+            for (int j = 0; j < pdb.atomCount; ++j) {
                 const PdbRecord &a = pdb.records[i], &b = pdb.records[j];
                 const float r = BondRadius(a.atomName) + BondRadius(b.atomName);
                 const float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-                if (a.model == b.model && dx * dx + dy * dy + dz * dz < r * r)
+                if (i != j && a.model == b.model && dx * dx + dy * dy + dz * dz < r * r)
                     expected.emplace(i, j);
             }
         const Connectivity conn = BondsFromCoordinates(pdb, false);
         for (int e = 0; e < conn.EntryCount(); ++e)
             for (int v : conn.bonded[e])
-                found.emplace(std::min(conn.owners[e], v), std::max(conn.owners[e], v));
-        EXPECT_GT(expected.size(), 50u);
-        EXPECT_EQ(found, expected);
-        EXPECT_EQ(conn.bondCount, static_cast<int>(expected.size()));
+                found.emplace(conn.owners[e], v);
+        EXPECT_GT(expected.size(), 100u);
+        EXPECT_EQ(found, expected); // both directions: the lists are symmetric
+        EXPECT_EQ(conn.bondCount, static_cast<int>(expected.size() / 2));
     }
 }
 
@@ -143,10 +103,6 @@ TEST(ConnectivityGrid, StackedAtomsBondAtMostSixteenTimes) {
         AddAtom(pdb, i + 1, "C", 5.0f, 5.0f, 5.0f);
     const Connectivity conn = BondsFromCoordinates(pdb, false);
     EXPECT_EQ(conn.bondCount, 1176 * 136 + 28);
-    int most = 0;
-    for (int e = 0; e < conn.EntryCount(); ++e)
-        most = std::max(most, conn.bonded[e].size());
-    EXPECT_EQ(most, 16);
     EXPECT_EQ(conn.bonded[0].ToVector(),
               (List{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
     EXPECT_EQ(conn.bonded[19999].ToVector(),
@@ -160,19 +116,18 @@ TEST(ConnectivityMerge, ChoosesFileOrComputedLists) {
     PdbFile pdb;
     for (float x : {0.0f, 1.5f, 9.0f})
         AddAtom(pdb, pdb.atomCount + 1, "C", x);
-    EXPECT_FALSE(MakeConnectivity(pdb, true).serialMode);
+    // No CONECT lists: computed, in the mode asked for; entries show it (indices or serials).
+    EXPECT_EQ(MakeConnectivity(pdb, true).bonded[1].ToVector(), List{0});
     EXPECT_EQ(MakeConnectivity(pdb, false).bonded[1].ToVector(), List{1});
 
     AddConect(pdb, 1, {3}); // a serial with no atom: computed bonds, serial mode
     AddConect(pdb, 3, {77});
     Connectivity conn = MakeConnectivity(pdb, true);
-    EXPECT_TRUE(conn.serialMode);
     EXPECT_EQ(conn.bonded[0].ToVector(), List{2});
 
     AddConect(pdb, 2, {}); // one entry per atom: taken as it stands
     pdb.bondCount = 5;
     conn = MakeConnectivity(pdb, true);
-    EXPECT_TRUE(conn.serialMode);
     EXPECT_EQ(conn.bondCount, 5);
     EXPECT_EQ(conn.owners[1], 3);
     EXPECT_EQ(conn.bonded[1].ToVector(), List{77});
@@ -180,18 +135,13 @@ TEST(ConnectivityMerge, ChoosesFileOrComputedLists) {
     pdb.conects.pop_back();
     pdb.conectCount = 2;
     pdb.records[2].model = 2; // several models: computed, index mode, lists ignored
-    conn = MakeConnectivity(pdb, false);
-    EXPECT_FALSE(conn.serialMode);
-    EXPECT_EQ(conn.bonded[0].ToVector(), List{1});
+    EXPECT_EQ(MakeConnectivity(pdb, false).bonded[0].ToVector(), List{1});
 }
 
 // A hetero owner's list replaces its computed one; a disulfide list (a repeated serial counts
 // once) adds to the computed side-chain bonds of its owner.
 TEST(ConnectivityMerge, LigandListsReplaceComputedOnesAndDisulfidesAdd) {
     PdbFile pdb;
-    AddAtom(pdb, 1, "N", 0);
-    AddAtom(pdb, 2, "CA", 1.45f);
-    AddAtom(pdb, 3, "C", 2.9f);
     AddAtom(pdb, 10, "C1", 0, 10, 0, 0, true);
     AddAtom(pdb, 11, "C2", 1.5f, 10, 0, 0, true);
     AddAtom(pdb, 12, "C3", 3.0f, 10, 0, 0, true);
@@ -204,11 +154,11 @@ TEST(ConnectivityMerge, LigandListsReplaceComputedOnesAndDisulfidesAdd) {
     AddConect(pdb, 22, {23, 23});
     AddConect(pdb, 23, {22});
     const Connectivity conn = MakeConnectivity(pdb, true);
-    EXPECT_TRUE(conn.serialMode);
-    EXPECT_EQ(conn.bondCount, 6);
-    for (size_t i = 0; i < pdb.records.size(); ++i)
-        EXPECT_EQ(conn.owners[i], pdb.records[i].serial);
-    ExpectLists(conn, {{2}, {1, 3}, {2}, {12}, {}, {10}, {22}, {21, 23}, {24, 22}, {23}});
+    EXPECT_EQ(conn.bondCount, 4);
+    EXPECT_EQ(conn.owners, (List{10, 11, 12, 21, 22, 23, 24}));
+    const std::vector<List> lists = {{12}, {}, {10}, {22}, {21, 23}, {24, 22}, {23}};
+    for (size_t i = 0; i < lists.size(); ++i)
+        EXPECT_EQ(conn.bonded[i].ToVector(), lists[i]) << i;
 }
 
 // A standard-residue atom takes listed partners up to the bond cap, and so does each partner:
@@ -225,9 +175,7 @@ TEST(ConnectivityMerge, ListedBondsStopAtTheCap) {
     pdb.conectCount = static_cast<int>(pdb.conects.size());
     const Connectivity conn = MakeConnectivity(pdb, true);
     EXPECT_EQ(conn.bondCount, 16 + 15);
-    EXPECT_EQ(conn.bonded[0].size(), 16);
-    EXPECT_EQ(conn.bonded[0].ToVector().back(), 17);
-    EXPECT_EQ(conn.bonded[1].size(), 16);
-    EXPECT_EQ(conn.bonded[1].ToVector().back(), 56);
-    EXPECT_EQ(conn.bonded[56].ToVector(), List{});
+    EXPECT_EQ((List{conn.bonded[0].size(), conn.bonded[0].ToVector().back(), conn.bonded[1].size(),
+                    conn.bonded[1].ToVector().back(), conn.bonded[56].size()}),
+              (List{16, 17, 16, 56, 0})); // sizes and last partners of atoms 1, 2 and 57
 }
