@@ -16,12 +16,6 @@ namespace {
 using Point = std::array<double, 3>;
 using Points = std::vector<Point>;
 
-// A unit quaternion turning by angle (radians) about the axis.
-Quaternion Turn(double angle, Point axis) {
-    const double s = std::sin(angle / 2) / std::hypot(axis[0], axis[1], axis[2]);
-    return {float(axis[0] * s), float(axis[1] * s), float(axis[2] * s), float(std::cos(angle / 2))};
-}
-
 Molecule MoleculeOf(const Points& points) {
     Molecule mol;
     for (const Point& p : points) {
@@ -84,7 +78,7 @@ TEST(Superposition, EachClosedFormCaseFindsTheKnownEigenSystem) {
 TEST(Superposition, DegenerateShapes) {
     for (const Points& a : {Points{{0, 0, 0}, {1, 1, 1}, {3, 3, 3}}, Points{}}) {
         Molecule ma = MoleculeOf(a), mb = ma;
-        mb.motion.rotation = Turn(1, {0, 1, 0});
+        mb.motion.rotation = {0, 0.6f, 0, 0.8f};
         EXPECT_EQ(ErrorOf([&] { AlignMolecules(ma, mb, All(ma), All(mb), true); }),
                   "kabsch: Zero eigen values in kabsch: "
                   "Colinear molecules are not currently allowed.");
@@ -94,7 +88,7 @@ TEST(Superposition, DegenerateShapes) {
     for (const Points& a : {Points{{0, 0, 0}, {3, 0, 0}, {1, 2, 0}},
                             Points{{1, 0, 0}, {-0.5, h, 0}, {-0.5, -h, 0}}}) {
         Molecule ma = MoleculeOf(a), mb = ma;
-        mb.motion.rotation = Turn(1.1, {1, -2, 0.5}), mb.motion.translation[1] = 4;
+        mb.motion.rotation = {0.36f, 0.48f, -0.64f, 0.48f}, mb.motion.translation[1] = 4;
         AlignMolecules(ma, mb, All(ma), All(mb), false);
         EXPECT_NEAR(ComputeRmsd(ma, mb, All(ma), All(mb), false), 0, 1e-5);
     }
@@ -108,7 +102,7 @@ TEST(Superposition, DegenerateShapes) {
     // The first three a few hundredths off one line: the fit is barely defined, B stays rigid.
     a = MoleculeOf({{-6.18, 5.6, -5.4}, {2.77, 1.1, 5.1}, {9.41, -2.2, 12.8}, {6, 2, 3}});
     b = a;
-    b.motion.rotation = Turn(1.3, {1, 2, -1});
+    b.motion.rotation = {0.5f, 0.5f, -0.5f, 0.5f};
     const std::vector<int> list = {0, 1, 2};
     AlignMolecules(a, b, list, list, false);
     EXPECT_LT(ComputeRmsd(a, b, list, list, false), 0.03);
@@ -131,7 +125,7 @@ TEST(Superposition, AlignmentRecoversATurnAndShiftWhateverTheMotion) {
         frame.insert(frame.end(), {t.x, t.y, t.z});
     c.frames.Insert(0, frame);
     c.currentFrame = 1;
-    const Quaternion turn = Turn(2.3, {0.3, 1, -0.7});
+    const Quaternion turn{0.48f, -0.64f, 0.36f, 0.48f};
     a.motion.translation[0] = 1.5f;
     b.motion.rotation = c.motion.rotation = turn;
     b.motion.translation[2] = c.motion.translation[2] = -4.0f;
