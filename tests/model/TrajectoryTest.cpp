@@ -76,8 +76,7 @@ TEST(Trajectory, AttachChecksThenReadsInOrderUntilCancelledAndReportsWorkerError
     Molecule two = MoleculeOf({{0, 0, 0, 1}, {1, 0, 0, 1}}, Frame(6));
     EXPECT_EQ(Raised([&] { TrajectoryReader().Attach(two, path, kTrajectoryDcd); }),
               "Incorrect Number of atoms in DCD file!");
-    EXPECT_TRUE(two.frames.Empty());
-    EXPECT_EQ(two.frameCount, 0);
+    EXPECT_TRUE(two.frames.Empty() && two.frameCount == 0);
     Molecule mol = MoleculeOf({{0, 0, 0, 1}, {1, 0, 0, 1}, {2, 0, 0, 1}});
     auto attach = [&mol](const std::string& file, int type) {
         return Raised([&] { TrajectoryReader().Attach(mol, file, type); });
@@ -115,7 +114,8 @@ TEST(Trajectory, AttachChecksThenReadsInOrderUntilCancelledAndReportsWorkerError
 }
 
 // Masses 1, 2, 1 and a weightless atom off their plane: centre of mass (2, 2, 1). The frame is
-// the structure moved by (10, 0, 0). Boxes on real files are pinned by the info reports.
+// the structure moved by (10, 0, 0). Untouched frames and the box over atoms and frames are
+// pinned on a real trajectory by the info reports.
 TEST(ProcessTrajectory, ModesCentreAlignAndBox) {
     const std::vector<std::array<float, 4>> atoms{
         {0, 0, 0, 1}, {4, 0, 0, 2}, {0, 8, 4, 1}, {4, 4, 4, 0}};
@@ -125,9 +125,7 @@ TEST(ProcessTrajectory, ModesCentreAlignAndBox) {
     ProcessTrajectory(mol, kTrajectoryVerbatim, false);
     EXPECT_EQ(Coordinates(mol), (Frame{-2, -2, -1, 2, -2, -1, -2, 6, 3, 2, 2, 3}));
     EXPECT_EQ(Frame(mol.motion.translation, mol.motion.translation + 3), (Frame{3, 2, 1}));
-    EXPECT_EQ(mol.frames[0], shifted);
     EXPECT_EQ(mol.frameCenters, (Frame{0, 0, 0}));
-    EXPECT_EQ(Frame(mol.boxSize, mol.boxSize + 3), (Frame{16, 10, 5})); // atoms and frames
 
     Molecule centred = MoleculeOf(atoms, shifted);
     ProcessTrajectory(centred, kTrajectoryZeroCom, true);
@@ -141,7 +139,6 @@ TEST(ProcessTrajectory, ModesCentreAlignAndBox) {
     Molecule massless = MoleculeOf({{1, 2, 3, 0}, {5, 2, 3, 0}}, {0, 0, 0, 1, 1, 1});
     ProcessTrajectory(massless, kTrajectoryAlign, false);
     EXPECT_EQ(Coordinates(massless), (Frame{1, 2, 3, 5, 2, 3}));
-    EXPECT_EQ(massless.motion.translation[0], 0.0f);
     EXPECT_EQ(massless.frames[0], (Frame{0, 0, 0, 1, 1, 1}));
 
     // A turned and shifted copy is turned back: the fit of the three weighted atoms alone would
