@@ -19,7 +19,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_pdb fuzz_dcd fuzz_cmdline)
 case $seconds in
 '' | *[!0-9]*)
-    sed -n '4,8p' "$0" >&2
+    sed -n '4,7p' "$0" >&2
     exit 2
     ;;
 esac
