@@ -9,6 +9,8 @@
 # input) or went past 2 GB, and prints the reproducer; replay it with
 #   build-fuzz/tests/fuzz/<target> <reproducer>
 # Inputs that once failed live in tests/data/bad/ and are replayed as seeds on every run.
+# VORN_FUZZ_SEED fixes libFuzzer's random seed (the test command uses 1, so that its short run
+# repeats the same search instead of failing at random on an input nobody has seen).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -74,7 +76,7 @@ for target in "${targets[@]}"; do
     echo "== $target: ${seconds}s"
     status=0
     (cd "$run" && TMPDIR=$scratch/tmp "$root/build-fuzz/tests/fuzz/$target" \
-        -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+        -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 ${VORN_FUZZ_SEED:+-seed=$VORN_FUZZ_SEED} \
         -max_len="$(max_len "$target")" -print_final_stats=1 \
         -artifact_prefix="$artifacts/$target/" "$corpus") >"$log" 2>&1 || status=$?
     grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/fuzz.sh 20
+VORN_FUZZ_SEED=1 scripts/fuzz.sh 20
 scripts/sanitize.sh
 VORN_CMAKE_ARGS="-DVORN_WERROR=ON" scripts/build.sh
 cd "${VORN_BUILD_DIR:-build}"
