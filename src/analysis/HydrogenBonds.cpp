@@ -29,18 +29,6 @@ constexpr double kMaxCellsPerAxis = 1048576.0; // 2^20: three axes fit a 64-bit 
 constexpr double kCoulombFactor = 27.888;      // kcal/mol · Å, from 0.42 e · 0.20 e · 332
 constexpr double kNoBondEnergy = 0.5;          // kcal/mol
 
-P Sub(const P& a, const P& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
-P Add(const P& a, const P& b) {
-    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
-}
-P Scale(const P& a, double s) {
-    return {a[0] * s, a[1] * s, a[2] * s};
-}
-double Dot(const P& a, const P& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
 double Distance2(const P& a, const P& b) {
     return Dot(Sub(a, b), Sub(a, b));
 }

@@ -1,6 +1,8 @@
 // Hydrogen bonds within and between molecules by the backbone electrostatic energy test.
 #pragma once
 
+#include "core/Vec3.h"
+
 #include <array>
 #include <optional>
 #include <vector>
@@ -25,7 +27,7 @@ struct HydrogenBond {
 enum HydrogenBondRole { kNoRole = 0, kDonor, kAcceptor };
 HydrogenBondRole HydrogenBondRoleOf(const Molecule& mol, int atom);
 
-using ScenePoint = std::array<double, 3>; // Å
+using ScenePoint = Vec3; // Å
 
 // The energy in kcal/mol of hydrogen H on atom N towards acceptor O bonded to K:
 //   27.888 · (1/|O−N| + 1/|K−H| − 1/|O−H| − 1/|K−N|).

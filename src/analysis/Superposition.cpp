@@ -1,6 +1,7 @@
 // Least-squares superposition of paired atoms by the closed-form Kabsch rotation, and their RMSD.
 #include "analysis/Superposition.h"
 
+#include "core/Vec3.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
 
@@ -11,22 +12,12 @@
 
 namespace {
 
-using Vec3 = std::array<double, 3>;
-
 // Off-diagonal elements, eigenvalues and vector lengths below this count as zero.
 constexpr double kSmall = 1e-7;
 // Closed-form vectors whose residual |Mv - λv| exceeds this share of |M| are not eigenvectors.
 constexpr double kResidualShare = 1e-6;
 // Largest |cosine| between two eigenvectors still taken as orthogonal.
 constexpr double kOrthogonal = 1e-6;
-
-double Dot(const Vec3& a, const Vec3& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-Vec3 Cross(const Vec3& a, const Vec3& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
 
 Vec3 Times(const Matrix3& m, const Vec3& v) {
     Vec3 out{};
