@@ -21,6 +21,12 @@ float Dot(const float a[3], const float b[3]) {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
+// Entry i and the `following` entries after it must exist; else the accessor's own message.
+void CheckIndex(int i, int following, int count, const char* message) {
+    if (i < 0 || i + following >= count)
+        VORN_RAISE("measure", message);
+}
+
 } // namespace
 
 double BondAngle(const double p0[3], const double p1[3], const double p2[3]) {
@@ -53,50 +59,42 @@ float TorsionAngle(const float p0[3], const float p1[3], const float p2[3], cons
 }
 
 const MeasureEntry& MeasureTable::Entry(int i) const {
-    if (i < 0 || i >= Count())
-        VORN_RAISE("measure", "Index out of bounds");
+    CheckIndex(i, 0, Count(), "Index out of bounds");
     return m_entries[static_cast<size_t>(i)];
 }
 
 float MeasureTable::x(int i) const {
-    if (i < 0 || i >= Count())
-        VORN_RAISE("measure", "x index out of bounds");
+    CheckIndex(i, 0, Count(), "x index out of bounds");
     return m_x[i];
 }
 
 float MeasureTable::y(int i) const {
-    if (i < 0 || i >= Count())
-        VORN_RAISE("measure", "y index out of bounds");
+    CheckIndex(i, 0, Count(), "y index out of bounds");
     return m_y[i];
 }
 
 float MeasureTable::z(int i) const {
-    if (i < 0 || i >= Count())
-        VORN_RAISE("measure", "z index out of bounds");
+    CheckIndex(i, 0, Count(), "z index out of bounds");
     return m_z[i];
 }
 
 int MeasureTable::Id(int i) const {
-    if (i < 0 || i >= Count())
-        VORN_RAISE("measure", "Id index out of bounds");
+    CheckIndex(i, 0, Count(), "Id index out of bounds");
     return m_entries[static_cast<size_t>(i)].serial;
 }
 
 int MeasureTable::Model(int i) const {
-    if (i < 0 || i >= Count())
-        VORN_RAISE("measure", "Model index out of bounds");
+    CheckIndex(i, 0, Count(), "Model index out of bounds");
     return m_entries[static_cast<size_t>(i)].model;
 }
 
 float MeasureTable::Bond(int i) const {
-    if (i < 0 || i + 1 >= Count())
-        VORN_RAISE("measure", "Bond index out of bounds");
+    CheckIndex(i, 1, Count(), "Bond index out of bounds");
     return m_bond[i];
 }
 
 float MeasureTable::Angle(int i) const {
-    if (i < 0 || i + 2 >= Count())
-        VORN_RAISE("measure", "Angle index out of bounds");
+    CheckIndex(i, 2, Count(), "Angle index out of bounds");
     return m_angle[i];
 }
 
