@@ -154,8 +154,9 @@ bool IsFinite(const P& p) {
 
 std::vector<P> ScenePositions(const Molecule& mol) {
     std::vector<P> out(static_cast<size_t>(mol.AtomCount()));
+    const DisplayMap map(mol);
     for (int i = 0; i < mol.AtomCount(); ++i)
-        out[static_cast<size_t>(i)] = DisplayPosition(mol, i);
+        out[static_cast<size_t>(i)] = map.Position(i);
     return out;
 }
 

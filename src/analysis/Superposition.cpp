@@ -295,45 +295,12 @@ Matrix3 KabschRotation(const Matrix3& r) {
     return u;
 }
 
-// Displayed positions of one molecule's atoms, with the rotation and translation taken once.
-class DisplayMap {
-public:
-    explicit DisplayMap(const Molecule& mol)
-        : m_rotation(DisplayRotation(mol.motion)), m_atoms(mol.atoms.data()),
-          m_count(mol.AtomCount()) {
-        for (size_t i = 0; i < 3; ++i)
-            m_translation[i] = mol.motion.translation[i];
-        const int frame = mol.currentFrame - 1;
-        if (frame >= 0 && frame < mol.frames.Count()) {
-            const std::vector<float>& coordinates = mol.frames[frame];
-            m_frame = coordinates.data();
-            m_count = std::min(m_count, static_cast<int>(coordinates.size() / 3));
-        }
-    }
-
-    Vec3 Position(int atom) const {
-        if (atom < 0 || atom >= m_count)
-            VORN_RAISE("kabsch", "kabsch:: Atom index out of range");
-        Vec3 v;
-        if (m_frame) {
-            const float* p = m_frame + 3 * static_cast<size_t>(atom);
-            v = {double(p[0]) + m_translation[0], double(p[1]) + m_translation[1],
-                 double(p[2]) + m_translation[2]};
-        } else {
-            const Atom& a = m_atoms[atom];
-            v = {double(a.x) + m_translation[0], double(a.y) + m_translation[1],
-                 double(a.z) + m_translation[2]};
-        }
-        return Times(m_rotation, v);
-    }
-
-private:
-    Matrix3 m_rotation;
-    double m_translation[3];
-    const float* m_frame = nullptr;
-    const Atom* m_atoms;
-    int m_count;
-};
+// The displayed position of a listed atom, which must have coordinates.
+Vec3 ListedPosition(const DisplayMap& map, int atom) {
+    if (atom < 0 || atom >= map.Count())
+        VORN_RAISE("kabsch", "kabsch:: Atom index out of range");
+    return map.Position(atom);
+}
 
 double PairWeight(const Molecule& a, int i, const Molecule& b, int j, bool massWeighting) {
     if (!massWeighting)
@@ -440,12 +407,12 @@ void AlignMolecules(const Molecule& a, Molecule& b, const std::vector<int>& list
     // cancels no more digits than subtracting them from each position would.
     Vec3 oA{}, oB{};
     if (n > 0)
-        oA = mapA.Position(listA[0]), oB = mapB.Position(listB[0]);
+        oA = ListedPosition(mapA, listA[0]), oB = ListedPosition(mapB, listB[0]);
     double total = 0;
     Vec3 sA{}, sB{};
     Matrix3 r{};
     for (size_t k = 0; k < n; ++k) {
-        Vec3 xA = mapA.Position(listA[k]), xB = mapB.Position(listB[k]);
+        Vec3 xA = ListedPosition(mapA, listA[k]), xB = ListedPosition(mapB, listB[k]);
         const double w = PairWeight(a, listA[k], b, listB[k], massWeighting);
         for (size_t i = 0; i < 3; ++i)
             xA[i] -= oA[i], xB[i] -= oB[i];
@@ -475,7 +442,7 @@ double ComputeRmsd(const Molecule& a, const Molecule& b, const std::vector<int>&
     const size_t n = std::min(listA.size(), listB.size());
     double sum = 0, total = 0;
     for (size_t k = 0; k < n; ++k) {
-        const Vec3 pA = mapA.Position(listA[k]), pB = mapB.Position(listB[k]);
+        const Vec3 pA = ListedPosition(mapA, listA[k]), pB = ListedPosition(mapB, listB[k]);
         const double w = PairWeight(a, listA[k], b, listB[k], massWeighting);
         const double dx = pA[0] - pB[0], dy = pA[1] - pB[1], dz = pA[2] - pB[2];
         sum += w * (dx * dx + dy * dy + dz * dz);

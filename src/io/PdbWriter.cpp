@@ -261,10 +261,11 @@ bool WritePdbRecords(const PdbFile& pdb, const std::string& fileName, int precis
 
 PdbFile MoleculeRecords(const Molecule& mol, bool normalise, int serialOffset) {
     PdbFile pdb = MakeWriteRecords(mol.AtomCount());
+    const DisplayMap map(mol);
     for (size_t i = 0; i < mol.atoms.size(); ++i) {
         const Atom& atom = mol.atoms[i];
         PdbRecord& r = pdb.records[i];
-        const std::array<double, 3> p = DisplayPosition(mol, static_cast<int>(i));
+        const std::array<double, 3> p = map.Position(static_cast<int>(i));
         r.x = static_cast<float>(p[0]);
         r.y = static_cast<float>(p[1]);
         r.z = static_cast<float>(p[2]);

@@ -3,6 +3,8 @@
 
 #include "model/Molecule.h"
 
+#include <algorithm>
+
 std::array<float, 16> QuaternionToMatrix(const Quaternion& q) {
     const float x = q.x, y = q.y, z = q.z, w = q.w;
     return {1 - 2 * (y * y + z * z),
@@ -63,13 +65,36 @@ std::array<float, 3> ShownCoordinates(const Molecule& mol, int atom) {
     return {a.x, a.y, a.z};
 }
 
-std::array<double, 3> DisplayPosition(const Molecule& mol, int atom) {
-    const std::array<float, 3> p = ShownCoordinates(mol, atom);
-    const float* t = mol.motion.translation;
-    const double v[3] = {double(p[0]) + t[0], double(p[1]) + t[1], double(p[2]) + t[2]};
-    const Matrix3 r = DisplayRotation(mol.motion);
+DisplayMap::DisplayMap(const Molecule& mol)
+    : m_rotation(DisplayRotation(mol.motion)), m_atoms(mol.atoms.data()), m_count(mol.AtomCount()) {
+    for (size_t k = 0; k < 3; ++k)
+        m_translation[k] = mol.motion.translation[k];
+    const int frame = mol.currentFrame - 1;
+    if (frame >= 0 && frame < mol.frames.Count()) {
+        const std::vector<float>& coordinates = mol.frames[frame];
+        m_frame = coordinates.data();
+        m_count = std::min(m_count, static_cast<int>(coordinates.size() / 3));
+    }
+}
+
+std::array<double, 3> DisplayMap::Position(int atom) const {
+    double v[3];
+    if (m_frame) {
+        const float* p = m_frame + 3 * static_cast<size_t>(atom);
+        for (size_t k = 0; k < 3; ++k)
+            v[k] = double(p[k]) + m_translation[k];
+    } else {
+        const Atom& a = m_atoms[atom];
+        v[0] = double(a.x) + m_translation[0];
+        v[1] = double(a.y) + m_translation[1];
+        v[2] = double(a.z) + m_translation[2];
+    }
     std::array<double, 3> out{};
-    for (int i = 0; i < 3; ++i)
-        out[static_cast<size_t>(i)] = r[i][0] * v[0] + r[i][1] * v[1] + r[i][2] * v[2];
+    for (size_t i = 0; i < 3; ++i)
+        out[i] = m_rotation[i][0] * v[0] + m_rotation[i][1] * v[1] + m_rotation[i][2] * v[2];
     return out;
+}
+
+std::array<double, 3> DisplayPosition(const Molecule& mol, int atom) {
+    return DisplayMap(mol).Position(atom);
 }

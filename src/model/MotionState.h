@@ -43,6 +43,24 @@ Matrix3 DisplayRotation(const MotionState& state);
 // one (else the atom record's), plus the translation, turned by the display rotation.
 std::array<double, 3> DisplayPosition(const Molecule& mol, int atom);
 
+// Displayed positions of many atoms of one molecule: the rotation, the translation and the shown
+// coordinate set are taken once instead of per atom.
+class DisplayMap {
+public:
+    explicit DisplayMap(const Molecule& mol);
+    // Atoms that have shown coordinates (a short frame holds fewer than the molecule).
+    int Count() const { return m_count; }
+    // The displayed position of atom 0 <= i < Count().
+    std::array<double, 3> Position(int atom) const;
+
+private:
+    Matrix3 m_rotation;
+    double m_translation[3];
+    const Atom* m_atoms;
+    const float* m_frame = nullptr;
+    int m_count;
+};
+
 // The coordinates of atom i before the motion state applies: the current frame's when the
 // molecule shows one (currentFrame k > 0 shows frame k − 1), else the atom's own.
 std::array<float, 3> ShownCoordinates(const Molecule& mol, int atom);
