@@ -2,6 +2,7 @@
 #include "io/PdbWriter.h"
 
 #include "appearance/ColorScheme.h"
+#include "core/ReplacingFile.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
 #include "model/MotionState.h"
@@ -9,99 +10,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 const char* const kSource = "pdb";
-
-// A file that takes the place of its target only once it is completely written: the text goes to
-// a temporary file in the target's directory (so that the rename stays on one file system), which
-// is flushed to disk and renamed over the target. Until then the old file is untouched, and a
-// temporary that is not committed is removed.
-class ReplacingFile {
-public:
-    ReplacingFile() = default;
-    ReplacingFile(const ReplacingFile&) = delete;
-    ReplacingFile& operator=(const ReplacingFile&) = delete;
-    ~ReplacingFile() { Discard(); }
-
-    bool Open(const std::string& target);
-    std::FILE* File() const { return m_file; }
-    // Flushes, syncs, closes and renames; false (and the temporary removed) when any step fails.
-    bool Commit();
-
-private:
-    void Discard();
-
-    std::string m_target;
-    std::string m_temp;
-    std::FILE* m_file = nullptr;
-};
-
-// Writing through a symbolic link replaces the file it points to, not the link.
-std::string ResolvedTarget(const std::string& name) {
-    struct stat st {};
-    if (lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return name;
-    char* real = realpath(name.c_str(), nullptr);
-    if (!real)
-        return name; // a dangling link: replace the link itself
-    std::string resolved = real;
-    std::free(real);
-    return resolved;
-}
-
-// The replacement keeps the old file's permissions; a new file gets those that opening it with
-// "w" would have given (0666 less the umask), not mkstemp's 0600.
-mode_t TargetMode(const std::string& target) {
-    struct stat st {};
-    if (stat(target.c_str(), &st) == 0)
-        return st.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-bool ReplacingFile::Open(const std::string& target) {
-    m_target = ResolvedTarget(target);
-    std::string pattern = m_target + ".XXXXXX";
-    const int fd = mkstemp(&pattern[0]);
-    if (fd < 0)
-        return false;
-    m_temp = pattern;
-    m_file = fdopen(fd, "w");
-    if (!m_file || fchmod(fd, TargetMode(m_target)) != 0) {
-        if (!m_file)
-            close(fd);
-        Discard();
-        return false;
-    }
-    return true;
-}
-
-bool ReplacingFile::Commit() {
-    bool ok = std::fflush(m_file) == 0 && fsync(fileno(m_file)) == 0;
-    ok = std::fclose(m_file) == 0 && ok;
-    m_file = nullptr;
-    ok = ok && std::rename(m_temp.c_str(), m_target.c_str()) == 0;
-    if (ok)
-        m_temp.clear();
-    Discard();
-    return ok;
-}
-
-void ReplacingFile::Discard() {
-    if (m_file)
-        std::fclose(m_file);
-    m_file = nullptr;
-    if (!m_temp.empty())
-        unlink(m_temp.c_str());
-    m_temp.clear();
-}
 
 // Atom name from column 14 and residue name from column 18, both padded to 4; with p = 3 the
 // coordinates fill columns 27-38, 39-46 and 47-54 and the line is 66 characters long.

@@ -100,6 +100,14 @@ struct Molecule {
     float occMax = 1.0f, occMin = 1.0f;
 
     bool active = true; // menu commands act on it
+    // How the view shows it: the render mode (0 hidden, 1 wire frame, 2 CPK, 3 points, 4 sticks,
+    // 5 ball and stick, 6 to 13 traces, ribbons and tubes) and the flags of the Molecule menu.
+    int renderMode = 1;
+    bool showWireFrame = false; // wire frame under traces and ribbons
+    bool solvent = true;        // hetero atoms and their bonds shown
+    bool atomLabels = false;
+    bool monitorsShown = true;
+    bool monitorLabels = false;
     MotionState motion; // motion.moving: free to be turned and moved by the mouse
 
     int radiusScheme = kDefaultRadius;

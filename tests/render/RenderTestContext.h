@@ -1,0 +1,39 @@
+// The off-screen GL context every render test draws into, and a view host double with a clock
+// the test moves by hand.
+#pragma once
+
+#include "render/OffscreenContext.h"
+#include "render/ViewHost.h"
+
+#include <memory>
+
+// One context of 320 × 240 for the whole test program, made current on first use. A machine
+// that cannot give one fails the test that asked (it never skips).
+OffscreenContext& TestContext();
+
+class FakeViewHost : public ViewHost {
+public:
+    void RequestRedraw() override { ++redraws; }
+    bool SwapBuffers() override {
+        ++swaps;
+        return swapSucceeds;
+    }
+    void CaptureMouse() override { captured = true; }
+    void ReleaseMouse() override { captured = false; }
+    unsigned Milliseconds() override { return now; }
+    void Sleep(unsigned milliseconds) override {
+        slept += milliseconds;
+        now += milliseconds;
+    }
+    void ShowFrameNumber(int frame) override { shownFrame = frame; }
+    void NotifyAlignmentDialog() override { ++alignmentNotices; }
+
+    unsigned now = 1000;
+    unsigned slept = 0;
+    int redraws = 0;
+    int swaps = 0;
+    bool swapSucceeds = true;
+    bool captured = false;
+    int shownFrame = -1;
+    int alignmentNotices = 0;
+};
