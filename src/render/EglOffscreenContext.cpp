@@ -3,11 +3,11 @@
 #include "core/VornError.h"
 #include "render/OffscreenContext.h"
 
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
 #include <string>
 
 namespace {
@@ -49,8 +49,8 @@ EGLDisplay SurfacelessDisplay() {
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay)
         VORN_RAISE("VornView", "EGL cannot open a display without a window system");
-    EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY,
-                                            nullptr);
+    EGLDisplay display =
+        getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
         VORN_RAISE("VornView", "Unable to open an off-screen OpenGL display");
     return display;
@@ -96,8 +96,8 @@ private:
         if (!eglBindAPI(EGL_OPENGL_API))
             VORN_RAISE("VornView", "EGL offers no desktop OpenGL");
         // Version 2.1 gives the compatibility profile: immediate mode, lists, selection, feedback.
-        const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2,
-                                            EGL_CONTEXT_MINOR_VERSION, 1, EGL_NONE};
+        const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION,
+                                            1, EGL_NONE};
         m_context = eglCreateContext(m_display, config, EGL_NO_CONTEXT, contextAttributes);
         if (m_context == EGL_NO_CONTEXT)
             VORN_RAISE("VornView", "wglCreateContext failed");
@@ -120,8 +120,8 @@ private:
                                      m_renderbuffers[1]);
         if (m_fb.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
             VORN_RAISE("VornView", "Unable to create an off-screen picture of " +
-                                       std::to_string(m_width) + " x " +
-                                       std::to_string(m_height) + " pixels");
+                                       std::to_string(m_width) + " x " + std::to_string(m_height) +
+                                       " pixels");
         glViewport(0, 0, m_width, m_height);
     }
 
@@ -150,7 +150,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<OffscreenContext> CreateEglOffscreenContext(int width, int height,
-                                                            int depthBits) {
+std::unique_ptr<OffscreenContext> CreateEglOffscreenContext(int width, int height, int depthBits) {
     return std::make_unique<EglOffscreenContext>(width, height, depthBits);
 }

@@ -1,1 +1,185 @@
+// Atoms and bonds in the five atomic modes. Lines and points are drawn under the ambient view
+// light so they show their colours flat; solids under the switched-on solid lights.
+#include "render/Representations.h"
 
+#include "model/Molecule.h"
+#include "render/Primitives.h"
+#include "render/VornLight.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+ShownPositions::ShownPositions(const Molecule& mol) : m_atoms(mol.atoms.data()) {
+    const int frame = mol.currentFrame - 1;
+    if (frame >= 0 && frame < mol.frames.Count()) {
+        const std::vector<float>& coordinates = mol.frames[frame];
+        m_frame = coordinates.data();
+        m_frameAtoms = static_cast<int>(coordinates.size() / 3);
+    }
+}
+
+namespace {
+
+// Hetero atoms and their bonds are hidden while the molecule's solvent flag is off.
+bool Hidden(const Molecule& mol, bool hetero) {
+    return hetero && !mol.solvent;
+}
+
+void Color(const Rgba& c) {
+    glColor4ub(c.r, c.g, c.b, c.a);
+}
+
+void BeginSolids(const DrawContext& dc) {
+    dc.viewLight.Disable();
+    dc.lights.On();
+    glEnable(GL_DITHER);
+    if (dc.params.smooth3D)
+        glShadeModel(GL_SMOOTH);
+}
+
+void EndSolids(const DrawContext& dc) {
+    glDisable(GL_DITHER);
+    glShadeModel(GL_FLAT);
+    dc.lights.Off();
+    dc.viewLight.Enable();
+}
+
+// A hemisphere list turned toward the eye: the molecule's rotation is undone, and in a stereo
+// pass the eye's own turn too, so the open side never shows.
+void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgba& c) {
+    glPushMatrix();
+    glTranslatef(p[0], p[1], p[2]);
+    glScalef(radius, radius, radius);
+    glMultMatrixf(dc.inverseRotation);
+    if (dc.eye != 0)
+        glRotatef(-dc.eye * dc.params.stereoAngle, 0, 1, 0);
+    Color(c);
+    dc.primitives.Draw(kAtomHemisphere);
+    glPopMatrix();
+}
+
+// Turns +z onto the direction a → b (of length length > 0) at a.
+void OrientAlong(const float* a, const float* b, float length) {
+    const float u[3] = {(b[0] - a[0]) / length, (b[1] - a[1]) / length, (b[2] - a[2]) / length};
+    glTranslatef(a[0], a[1], a[2]);
+    const float degrees =
+        static_cast<float>(std::acos(std::fmax(-1.0f, std::fmin(1.0f, u[2]))) * 57.2957795131);
+    // Along -z the axis (u.y, -u.x, 0) vanishes; any axis in the xy plane turns it.
+    if (u[0] == 0 && u[1] == 0)
+        glRotatef(-degrees, 1, 0, 0);
+    else
+        glRotatef(-degrees, u[1], -u[0], 0);
+}
+
+float Distance(const float* a, const float* b) {
+    const float d[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+}
+
+} // namespace
+
+void DrawWireFrame(const Molecule& mol, const DrawContext& dc) {
+    const ShownPositions pos(mol);
+    dc.viewLight.Enable();
+    glLineWidth(dc.params.lineWidth);
+    glBegin(GL_LINES);
+    for (const Bond& b : mol.bonds) {
+        if (Hidden(mol, b.hetero))
+            continue;
+        const Atom& first = mol.atoms[static_cast<std::size_t>(b.first)];
+        const float* p = pos[b.first];
+        const float* q = pos[b.second];
+        Color(first.color);
+        glVertex3fv(p);
+        if (b.split) {
+            const float m[3] = {(p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2};
+            glVertex3fv(m);
+            Color(mol.atoms[static_cast<std::size_t>(b.second)].color);
+            glVertex3fv(m);
+        }
+        glVertex3fv(q);
+    }
+    glEnd();
+}
+
+void DrawCpk(const Molecule& mol, const DrawContext& dc) {
+    const ShownPositions pos(mol);
+    BeginSolids(dc);
+    for (int i = 0; i < mol.AtomCount(); ++i) {
+        const Atom& a = mol.atoms[static_cast<std::size_t>(i)];
+        if (!Hidden(mol, a.hetero))
+            FacingSphere(dc, pos[i], a.radius, a.color);
+    }
+    EndSolids(dc);
+}
+
+void DrawPoints(const Molecule& mol, const DrawContext& dc) {
+    const ShownPositions pos(mol);
+    dc.lights.Off();
+    dc.viewLight.Enable();
+    glPointSize(2.0f);
+    glBegin(GL_POINTS);
+    for (int i = 0; i < mol.AtomCount(); ++i) {
+        const Atom& a = mol.atoms[static_cast<std::size_t>(i)];
+        if (Hidden(mol, a.hetero))
+            continue;
+        Color(a.color);
+        glVertex3fv(pos[i]);
+    }
+    glEnd();
+}
+
+void DrawSticks(const Molecule& mol, const DrawContext& dc) {
+    const ShownPositions pos(mol);
+    const float r = dc.params.stickRadius;
+    BeginSolids(dc);
+    for (const Bond& b : mol.bonds) {
+        const float length = Distance(pos[b.first], pos[b.second]);
+        // Two atoms at one place have no bond to show, and no direction to turn a stick to.
+        if (Hidden(mol, b.hetero) || !(length > 0))
+            continue;
+        glPushMatrix();
+        OrientAlong(pos[b.first], pos[b.second], length);
+        // The list is 0.1 long: 10·L covers the bond, 5·L one half.
+        Color(mol.atoms[static_cast<std::size_t>(b.first)].color);
+        if (b.split) {
+            glScalef(r, r, 5 * length);
+            dc.primitives.Draw(kBondCylinder);
+            glTranslatef(0, 0, 0.1f);
+            Color(mol.atoms[static_cast<std::size_t>(b.second)].color);
+        } else {
+            glScalef(r, r, 10 * length);
+        }
+        dc.primitives.Draw(kBondCylinder);
+        glPopMatrix();
+    }
+    for (int i = 0; i < mol.AtomCount(); ++i) {
+        const Atom& a = mol.atoms[static_cast<std::size_t>(i)];
+        if (!Hidden(mol, a.hetero))
+            FacingSphere(dc, pos[i], dc.params.ballRadius, a.color);
+    }
+    EndSolids(dc);
+}
+
+bool DrawAtomsAndBonds(const Molecule& mol, const DrawContext& dc) {
+    switch (mol.renderMode) {
+    case kHideMolecule:
+        return true;
+    case kWireFrame:
+        DrawWireFrame(mol, dc);
+        return true;
+    case kCpk:
+        DrawCpk(mol, dc);
+        return true;
+    case kPoints:
+        DrawPoints(mol, dc);
+        return true;
+    case kSticks:
+    case kBallAndStick:
+        DrawSticks(mol, dc);
+        return true;
+    default:
+        return false;
+    }
+}

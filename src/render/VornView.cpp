@@ -1,1 +1,450 @@
+// The view: GL set-up, camera, scene drawing, the paced draw cycle and the display commands.
+#include "render/VornView.h"
 
+#include "core/VornError.h"
+#include "model/UiHost.h"
+#include "model/VornDoc.h"
+#include "render/Representations.h"
+#include "render/ViewHost.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const char* const kSource = "VornView";
+
+// Molecules are drawn inside a scene of this many units mapped from sceneScale Å, 4 units in front
+// of the eye, between near and far planes at 0.5 and 7.
+constexpr float kSceneUnits = 4.0f;
+
+void SetCapability(GLenum capability, bool on) {
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
+} // namespace
+
+CVornView::CVornView(CVornDoc& doc, ViewHost& host, UiHost* ui)
+    : m_doc(doc), m_host(host), m_ui(ui), m_viewLight(m_lightNames), m_lights(m_lightNames) {
+    // Lines and points take their colours flat from a pure ambient light.
+    m_viewLight.ambient[0] = m_viewLight.ambient[1] = m_viewLight.ambient[2] = 1;
+    m_viewLight.position[0] = 1;
+    std::fill(std::begin(m_inverseRotation), std::end(m_inverseRotation), 0.0f);
+}
+
+void CVornView::Create(int colorBits, int depthBits) {
+    params.colorBits = colorBits;
+    params.depthBits = depthBits;
+    InitialiseGl();
+    m_viewLight.Enable();
+}
+
+void CVornView::InitialiseGl() {
+    ApplyResolution();
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(params.backgroundColor[0], params.backgroundColor[1], params.backgroundColor[2],
+                 params.backgroundColor[3]);
+    glClearDepth(1.0);
+    glEnable(GL_NORMALIZE);
+    // Smoothing follows the setting read back from the last run rather than starting on.
+    SetCapability(GL_LINE_SMOOTH, params.lineAlias);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glDisable(GL_DITHER);
+    glShadeModel(GL_FLAT);
+    LoadLightsAndMaterial();
+    glEnable(GL_LIGHTING);
+    // Linear fog from 3 to 6 units: the front of the scene bright, the back fading into the
+    // background (the density has no effect in this mode).
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_DENSITY, params.fogDensity);
+    glFogf(GL_FOG_START, 3.0f);
+    glFogf(GL_FOG_END, 6.0f);
+    glFogfv(GL_FOG_COLOR, params.backgroundColor);
+    SetCapability(GL_FOG, params.depthCue);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, 0, -kSceneUnits);
+}
+
+void CVornView::ApplyResolution() {
+    ApplyPreset(params.resolution, params.res);
+    primitives.Rebuild(params.res);
+}
+
+void CVornView::LoadLightsAndMaterial() {
+    m_viewLight.Load();
+    m_lights.Load();
+    LoadMaterial(params.matShininess, params.matSpecular);
+}
+
+void CVornView::Resize(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return;
+    params.windowWidth = width;
+    params.windowHeight = height;
+    SetProjection();
+    if (m_ui) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Window Size %d x %d", width, height);
+        m_ui->SetStatusText(text);
+    }
+}
+
+void CVornView::SetProjection() {
+    if (params.windowWidth <= 0 || params.windowHeight <= 0)
+        return; // not sized yet
+    const int width = params.displayStereo ? params.windowWidth / 2 : params.windowWidth;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(params.fieldOfView, static_cast<double>(width) / params.windowHeight, 0.5, 7.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void CVornView::RenderScene(int mode) {
+    if (mode != 0 && mode != 1)
+        VORN_RAISE(kSource, "Unknown rendering mode!");
+    const int w = params.windowWidth, h = params.windowHeight;
+    if (mode == 0)
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!params.displayStereo) {
+        glViewport(0, 0, w, h);
+        RenderPass(mode, 0);
+        return;
+    }
+    // Split screen: the left eye's picture on the left half, each turned by half the angle.
+    glViewport(0, 0, w / 2, h);
+    RenderPass(mode, -1);
+    glViewport(w / 2, 0, w / 2, h);
+    RenderPass(mode, +1);
+}
+
+void CVornView::RenderPass(int mode, int eye) {
+    unsigned nameBase = 0;
+    for (auto& mol : m_doc.molecules)
+        if (mol->AtomCount() > 0)
+            DrawMolecule(*mol, mode, eye, nameBase);
+}
+
+void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBase) {
+    glPushMatrix();
+    if (eye != 0)
+        glRotatef(eye * params.stereoAngle, 0, 1, 0);
+    const std::array<float, 16> m = QuaternionToMatrix(mol.motion.rotation);
+    glMultMatrixf(m.data());
+    // The inverse of a rotation is its transpose.
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            m_inverseRotation[4 * i + j] = m[static_cast<size_t>(4 * j + i)];
+    m_inverseRotation[15] = 1;
+    if (mode == 1) {
+        DrawPickNames(mol, nameBase);
+        nameBase += static_cast<unsigned>(mol.AtomCount() + static_cast<int>(mol.bonds.size()));
+        glPopMatrix();
+        return;
+    }
+    const float s = kSceneUnits / params.sceneScale;
+    glScalef(s, s, s);
+    glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
+    const DrawContext dc{params, primitives, m_viewLight, m_lights, m_inverseRotation, eye};
+    if (!DrawAtomsAndBonds(mol, dc) && mol.renderMode >= kSolidRibbon && mol.showWireFrame)
+        DrawWireFrame(mol, dc);
+    glPopMatrix();
+}
+
+// One name per atom and bond, counted across the document; atoms are picked at their centres and
+// bonds at their midpoints, drawn as single points.
+void CVornView::DrawPickNames(const Molecule& mol, unsigned nameBase) {
+    const bool hidden =
+        mol.renderMode == kHideMolecule || (mol.renderMode >= kSpline && !mol.showWireFrame);
+    if (hidden)
+        return;
+    const float s = kSceneUnits / params.sceneScale;
+    glPushMatrix();
+    glScalef(s, s, s);
+    glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
+    const ShownPositions pos(mol);
+    for (int i = 0; i < mol.AtomCount(); ++i) {
+        if (mol.atoms[static_cast<size_t>(i)].hetero && !mol.solvent)
+            continue;
+        glLoadName(nameBase + static_cast<unsigned>(i));
+        glBegin(GL_POINTS);
+        glVertex3fv(pos[i]);
+        glEnd();
+    }
+    const unsigned bondBase = nameBase + static_cast<unsigned>(mol.AtomCount());
+    for (size_t j = 0; j < mol.bonds.size(); ++j) {
+        const Bond& b = mol.bonds[j];
+        if (!mol.solvent && mol.atoms[static_cast<size_t>(b.first)].hetero &&
+            mol.atoms[static_cast<size_t>(b.second)].hetero)
+            continue;
+        const float* p = pos[b.first];
+        const float* q = pos[b.second];
+        glLoadName(bondBase + static_cast<unsigned>(j));
+        glBegin(GL_POINTS);
+        glVertex3f((p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2);
+        glEnd();
+    }
+    glPopMatrix();
+}
+
+void CVornView::Draw() {
+    ViewParameters& p = params;
+    if (p.continuousRedraw) {
+        // At most one frame per 50 ms: sleep away the rest of the period, then ask for the next.
+        const unsigned t = m_host.Milliseconds();
+        p.frameTime = t;
+        if (t - p.previousFrameTime < 50) {
+            m_host.Sleep(50 - (t - p.previousFrameTime));
+            p.frameTime = m_host.Milliseconds();
+        }
+        m_host.RequestRedraw();
+        if (p.frameTime - p.previousFrameTime < 15)
+            return;
+        if (p.spinning)
+            for (auto& mol : m_doc.molecules)
+                if (mol->motion.moving)
+                    Compose(mol->motion);
+    }
+    RenderScene(0);
+    m_host.RefreshMeasureDialog();
+    m_host.ShowFrameNumber(m_doc.FrameIndex());
+    if (p.playing) {
+        if (p.playReverse)
+            m_doc.StepBackward();
+        else
+            m_doc.StepForward();
+        if (p.hBondsShown)
+            m_doc.FindHydrogenBonds();
+        m_host.NotifyAlignmentDialog();
+    }
+    if (!m_host.SwapBuffers())
+        VORN_RAISE(kSource, "SwapBuffers failed");
+    p.previousFrameTime = p.frameTime;
+}
+
+float CVornView::ScaleToFitSize(bool scaleToFit) const {
+    if (!m_doc.primary)
+        return 1.0f;
+    float size = 0;
+    if (scaleToFit) {
+        // The box around every molecule's centre moved by its translation, seen from the origin.
+        double reach[3] = {0, 0, 0};
+        for (const auto& mol : m_doc.molecules)
+            for (int k = 0; k < 3; ++k)
+                reach[k] = std::max(reach[k], std::fabs(double(mol->motion.translation[k])) +
+                                                  mol->boxSize[k] / 2.0);
+        size = static_cast<float>(
+            std::sqrt(reach[0] * reach[0] + reach[1] * reach[1] + reach[2] * reach[2]));
+    } else {
+        for (const auto& mol : m_doc.molecules)
+            size = std::max(size, mol->boxDiagonal / 2);
+    }
+    // A lone atom has no extent; a scale of 0 would put the scene at infinity.
+    return size > 0 ? size : 1.0f;
+}
+
+void CVornView::DocumentChanged() {
+    m_host.RefreshMoleculeSelection();
+    ViewParameters& p = params;
+    if (!m_doc.primary) {
+        p.continuousRedraw = false;
+        RequestRedraw(); // clear what the last molecule left on screen
+        return;
+    }
+    p.sceneScale = ScaleToFitSize(p.scaleToFit);
+    p.playReverse = false;
+    p.playing = m_doc.primary->frames.Count() > 0;
+    p.continuousRedraw = p.playing || p.spinning;
+    torsion.Clear();
+    pickedMolecule = nullptr;
+    m_host.RefreshMeasureDialog();
+    m_host.NotifyAlignmentDialog();
+    if (p.hBondsShown)
+        m_doc.FindHydrogenBonds();
+    RequestRedraw();
+}
+
+void CVornView::RequestRedraw() {
+    m_host.RequestRedraw();
+}
+
+void CVornView::ToggleScaleToFit() {
+    params.scaleToFit = !params.scaleToFit;
+    params.sceneScale = ScaleToFitSize(params.scaleToFit);
+    RequestRedraw();
+}
+
+void CVornView::ToggleDepthCue() {
+    params.depthCue = !params.depthCue;
+    SetCapability(GL_FOG, params.depthCue);
+    RequestRedraw();
+}
+
+void CVornView::ToggleAntiAlias() {
+    params.lineAlias = !params.lineAlias;
+    SetCapability(GL_LINE_SMOOTH, params.lineAlias);
+    RequestRedraw();
+}
+
+void CVornView::ToggleSmooth3D() {
+    params.smooth3D = !params.smooth3D;
+    RequestRedraw();
+}
+
+void CVornView::ToggleAxes() {
+    params.axesShown = !params.axesShown;
+    RequestRedraw();
+}
+
+void CVornView::ToggleStereo() {
+    params.displayStereo = !params.displayStereo;
+    SetProjection();
+    RequestRedraw();
+}
+
+void CVornView::ToggleHydrogenBonds() {
+    params.hBondsShown = !params.hBondsShown;
+    if (params.hBondsShown)
+        m_doc.FindHydrogenBonds();
+    RequestRedraw();
+}
+
+void CVornView::SetLineWidth(float width) {
+    params.lineWidth = width;
+    RequestRedraw();
+}
+
+void CVornView::SetResolution(int preset) {
+    params.resolution = preset;
+    ApplyResolution();
+    RequestRedraw();
+}
+
+void CVornView::CustomResolution(int index, int value) {
+    if (ApplyCustomResolution(index, value, params.resolution, params.res, primitives))
+        RequestRedraw();
+}
+
+void CVornView::SetRenderMode(int mode) {
+    for (auto& mol : m_doc.molecules)
+        if (mol->active)
+            mol->renderMode = mode;
+    // Sticks meet in balls of their own radius; ball and stick shows bigger balls.
+    if (mode == kSticks)
+        params.stickRadius = params.ballRadius = 0.175f;
+    else if (mode == kBallAndStick)
+        params.stickRadius = 0.175f, params.ballRadius = 0.275f;
+    else if (mode == kTraceSticks)
+        params.stickRadius = params.ballRadius = 0.275f;
+    RequestRedraw();
+}
+
+namespace {
+
+bool& FlagOf(Molecule& mol, CVornView::MoleculeFlag flag) {
+    switch (flag) {
+    case CVornView::kAtomLabels:
+        return mol.atomLabels;
+    case CVornView::kSolvent:
+        return mol.solvent;
+    case CVornView::kMonitors:
+        return mol.monitorsShown;
+    case CVornView::kMonitorLabels:
+        return mol.monitorLabels;
+    case CVornView::kShowWireFrame:
+        break;
+    }
+    return mol.showWireFrame;
+}
+
+} // namespace
+
+void CVornView::ToggleMoleculeFlag(MoleculeFlag flag) {
+    for (auto& mol : m_doc.molecules)
+        if (mol->active)
+            FlagOf(*mol, flag) = !FlagOf(*mol, flag);
+    RequestRedraw();
+}
+
+bool CVornView::MoleculeFlagShown(MoleculeFlag flag) const {
+    for (auto& mol : m_doc.molecules)
+        if (mol->active)
+            return FlagOf(*mol, flag);
+    return false;
+}
+
+void CVornView::Play(bool reverse) {
+    params.playing = params.continuousRedraw = true;
+    params.playReverse = reverse;
+    RequestRedraw();
+}
+
+void CVornView::StopPlayback() {
+    params.playing = false;
+    if (!params.spinning)
+        params.continuousRedraw = false;
+}
+
+namespace {
+
+float* ColorTarget(ViewParameters& p, int target, int& components) {
+    components = target == 0 || target == 2 ? 3 : 4;
+    switch (target) {
+    case 0:
+        return p.backgroundColor;
+    case 1:
+        return p.selectionColor;
+    case 2:
+        return p.hBondColor;
+    case 3:
+        return p.clipPlaneColor;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+void CVornView::GetColor(int target, int rgba[4]) const {
+    int n = 0;
+    const float* c = ColorTarget(const_cast<ViewParameters&>(params), target, n);
+    for (int k = 0; k < 4; ++k)
+        rgba[k] = c && k < n ? static_cast<int>(c[k] * 255) : 255;
+}
+
+void CVornView::ApplyColor(int target, const int rgba[4]) {
+    int n = 0;
+    float* c = ColorTarget(params, target, n);
+    if (!c)
+        return;
+    for (int k = 0; k < n; ++k)
+        c[k] = static_cast<float>(rgba[k]) / 255;
+    if (target == 0) {
+        // The background is also the colour the fog fades into.
+        params.backgroundColor[3] = 1.0f;
+        glClearColor(c[0], c[1], c[2], 1.0f);
+        glFogfv(GL_FOG_COLOR, params.backgroundColor);
+    }
+    RequestRedraw();
+}
+
+LightingChoice CVornView::Lighting() const {
+    return m_lights.Choice(params.matShininess, params.matSpecular);
+}
+
+void CVornView::ApplyLighting(const LightingChoice& choice) {
+    m_lights.Apply(choice, params.matShininess, params.matSpecular);
+    RequestRedraw();
+}

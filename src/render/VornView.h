@@ -1,1 +1,127 @@
+// The one OpenGL view: camera, draw cycle, display commands and motion by mouse and keys.
 #pragma once
+
+#include "analysis/TorsionBond.h"
+#include "render/Primitives.h"
+#include "render/ViewParameters.h"
+#include "render/VornLight.h"
+
+class CVornDoc;
+class UiHost;
+class ViewHost;
+struct Molecule;
+
+// The view draws with whatever GL context the host has made current: the host makes its context
+// current before it calls any operation, since commands change GL state at once. It reaches the
+// window system only through the ViewHost port, and the status bar through UiHost (may be null).
+class CVornView {
+public:
+    CVornView(CVornDoc& doc, ViewHost& host, UiHost* ui = nullptr);
+
+    // The context is current: records the colour and depth bits it was given and sets up the
+    // drawing state (lists, depth test, lights, material, fog, blending, camera).
+    void Create(int colorBits, int depthBits);
+    // The client size changed; ignored unless both are above zero.
+    void Resize(int width, int height);
+    // Perspective for the current size, field of view and stereo.
+    void SetProjection();
+    // One pass of the draw cycle: pacing, the scene, playback, the buffer swap.
+    void Draw();
+    // Mode 0 draws the picture, mode 1 the pick names of every atom and bond.
+    void RenderScene(int mode);
+    // The size that is mapped to 4 units in front of the eye.
+    float ScaleToFitSize(bool scaleToFit) const;
+    // After a file was read or molecules were added or removed.
+    void DocumentChanged();
+
+    // The View menu.
+    void ToggleScaleToFit();
+    void ToggleDepthCue();
+    void ToggleAntiAlias();
+    void ToggleSmooth3D();
+    void ToggleAxes();
+    void ToggleStereo();
+    void ToggleHydrogenBonds();
+    void SetLineWidth(float width);
+    void SetResolution(int preset); // High, Medium or Low
+    // A value of the custom-resolution window (index 0 to 6).
+    void CustomResolution(int index, int value);
+
+    // The Molecule menu, on every active molecule.
+    void SetRenderMode(int mode);
+    enum MoleculeFlag { kAtomLabels, kSolvent, kMonitors, kMonitorLabels, kShowWireFrame };
+    void ToggleMoleculeFlag(MoleculeFlag flag);
+    // The check mark: the flag of the active molecules (of the first active one).
+    bool MoleculeFlagShown(MoleculeFlag flag) const;
+
+    // Playback from the Animate window.
+    void Play(bool reverse);
+    void StopPlayback();
+
+    // Colour targets: 0 background (RGB), 1 selection (RGBA), 2 hydrogen bonds (RGB), 3 clipping
+    // plane (RGBA); components 0 to 255.
+    void GetColor(int target, int rgba[4]) const;
+    void ApplyColor(int target, const int rgba[4]);
+
+    // The Lighting window's state and its apply.
+    LightingChoice Lighting() const;
+    void ApplyLighting(const LightingChoice& choice);
+
+    // Mouse and keys, as the window delivers them. Button states are those after the event.
+    enum Button { kLeftButton, kMiddleButton, kRightButton };
+    struct Buttons {
+        bool left = false, middle = false, right = false, shift = false, ctrl = false;
+    };
+    void MouseDown(Button button, int x, int y, Buttons held);
+    void MouseUp(Button button, int x, int y, Buttons held);
+    void MouseMove(int x, int y, Buttons held);
+    // Signed delta in units of 120 per notch.
+    void Wheel(int delta);
+    enum Key { kKeyLeft, kKeyRight, kKeyUp, kKeyDown, kKeyShift, kKeyOther };
+    void KeyDown(Key key);
+    void KeyUp(Key key);
+
+    // The Motion menu.
+    void IncreaseSensitivity();
+    void DecreaseSensitivity();
+    void DefaultSensitivity();
+    void Center();
+    void ToggleMomentum();
+
+    // Motion steps in window pixels.
+    void BeginRotation(int x, int y);
+    void RotationStep(int x, int y);
+    void BeginTranslation(int x, int y);
+    void TranslationStep(int x, int y);
+    void BeginScale(int x);
+    void ScaleStep(int x);
+
+    ViewParameters params;
+    Primitives primitives;
+    TorsionBond torsion;
+    Molecule* pickedMolecule = nullptr;
+
+private:
+    void InitialiseGl();
+    void ApplyResolution();
+    void LoadLightsAndMaterial();
+    void RenderPass(int mode, int eye);
+    void DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBase);
+    void DrawPickNames(const Molecule& mol, unsigned nameBase);
+    void StopSpinning();
+    bool AnyFixed() const;
+    bool AllMoving() const;
+    // After molecules moved against each other: the scene scale, the hydrogen bonds when shown
+    // (always, or only when a fixed molecule makes them change), the alignment window.
+    void AfterMove(bool hBondsOnlyWithFixed);
+    void RequestRedraw();
+
+    CVornDoc& m_doc;
+    ViewHost& m_host;
+    UiHost* m_ui;
+    LightNames m_lightNames;
+    VornLight m_viewLight; // pure ambient light for lines and points
+    LightSet m_lights;     // the solid lights
+    bool m_rotatedSinceDown = false;
+    float m_inverseRotation[16]; // of the molecule being drawn, for facing hemispheres
+};

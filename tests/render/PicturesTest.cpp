@@ -2,6 +2,7 @@
 #include "RenderTestContext.h"
 
 #include <GL/gl.h>
+
 #include <gtest/gtest.h>
 
 TEST(Pictures, OffscreenContextClearsAndReadsBack) {

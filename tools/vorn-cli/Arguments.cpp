@@ -10,7 +10,8 @@
 namespace {
 
 const std::set<std::string> kValueFlags = {"-o",     "--select", "--precision", "--start",
-                                           "--stop", "--by",     "--quality",   "--probe"};
+                                           "--stop", "--by",     "--quality",   "--probe",
+                                           "--size", "--mode",   "--frame"};
 const std::set<std::string> kPlainFlags = {"--mass", "--align", "--no-conect", "--no-normalize",
                                            "--solvent"};
 

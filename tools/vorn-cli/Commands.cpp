@@ -10,6 +10,9 @@
 #include "model/Trajectory.h"
 #include "model/UiHost.h"
 #include "model/VornDoc.h"
+#include "output/ImageFiles.h"
+#include "render/OffscreenPicture.h"
+#include "render/VornView.h"
 
 #include <cstdio>
 #include <string>
@@ -202,5 +205,62 @@ int RunHbonds(const Arguments& args) {
                     donor.atoms[static_cast<size_t>(h.donorAtom)].serial, h.acceptorMolecule + 1,
                     acceptor.atoms[static_cast<size_t>(h.acceptorAtom)].serial);
     }
+    return 0;
+}
+
+namespace {
+
+// Render modes by the names scripts use; ribbons and traces come with their drawers.
+const char* const kModeNames[] = {"hide", "wire", "cpk", "points", "sticks", "ballstick"};
+constexpr int kDrawnModes = sizeof kModeNames / sizeof kModeNames[0];
+
+int ModeOfName(const std::string& name) {
+    for (int mode = 0; mode < kDrawnModes; ++mode)
+        if (name == kModeNames[mode] || name == std::to_string(mode))
+            return mode;
+    throw UsageError("--mode takes hide, wire, cpk, points, sticks or ballstick (0 to 5)");
+}
+
+// "WxH" with both sides from 1 to 4096.
+void SizeOfText(const std::string& text, int& width, int& height) {
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &tail) != 2 || width < 1 ||
+        height < 1 || width > 4096 || height > 4096)
+        throw UsageError("--size takes WIDTHxHEIGHT, each 1 to 4096 pixels");
+}
+
+bool EndsWith(const std::string& s, const std::string& end) {
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+int RunRender(const Arguments& args) {
+    RequireFiles(args, 1, 0, "one or more files");
+    const std::string out = args.Value("-o", "");
+    const bool png = EndsWith(out, ".png") || EndsWith(out, ".PNG");
+    if (!png && !EndsWith(out, ".bmp") && !EndsWith(out, ".BMP"))
+        throw UsageError("render needs -o OUT.png or -o OUT.bmp");
+    int width = 640, height = 480;
+    if (args.values.count("--size"))
+        SizeOfText(args.Value("--size", ""), width, height);
+    const int mode = args.values.count("--mode") ? ModeOfName(args.Value("--mode", "")) : -1;
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    const int frame = args.IntValue("--frame", 0);
+    if (frame < 0 || frame >= doc.FrameModulus())
+        throw UsageError("--frame takes 0 to " + std::to_string(doc.FrameModulus() - 1));
+    OffscreenPicture picture(doc, width, height);
+    if (mode >= 0) {
+        for (auto& mol : doc.molecules)
+            mol->active = true;
+        picture.View().SetRenderMode(mode);
+    }
+    doc.SetFrame(frame);
+    const DibImage image = picture.Render();
+    if (png)
+        WritePngFile(out, image, doc.primary ? doc.primary->fileName : "");
+    else
+        WriteBmpFile(out, image);
     return 0;
 }

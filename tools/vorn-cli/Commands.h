@@ -11,3 +11,4 @@ int RunSave(const Arguments& args);
 int RunTraj(const Arguments& args);
 int RunArea(const Arguments& args);
 int RunHbonds(const Arguments& args);
+int RunRender(const Arguments& args);

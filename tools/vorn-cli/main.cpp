@@ -28,6 +28,10 @@ const char* const kUsage =
     "                    surface areas per residue or atom, and their total (Angstrom^2)\n"
     "  hbonds FILE...    hydrogen bonds within and between the molecules: their count, then\n"
     "                    one bond a line as molecule:serial of donor and acceptor\n"
+    "  render FILE... -o OUT.png|OUT.bmp [--mode M] [--size WxH] [--frame K]\n"
+    "                    draws the molecules off screen as the viewer would show them; M is\n"
+    "                    hide, wire, cpk, points, sticks or ballstick (or 0 to 5), K the\n"
+    "                    trajectory frame (0 the structure itself)\n"
     "reading options:\n"
     "  -no_connect       take bonds from the file's CONECT records only\n"
     "  -multi            read the models of a multi-model file as trajectory frames\n"
@@ -38,8 +42,9 @@ const char* const kUsage =
 using Command = int (*)(const Arguments&);
 
 const std::map<std::string, Command> kCommands = {
-    {"info", RunInfo}, {"residues", RunResidues}, {"bonds", RunBonds}, {"rmsd", RunRmsd},
-    {"save", RunSave}, {"traj", RunTraj},         {"area", RunArea},   {"hbonds", RunHbonds},
+    {"info", RunInfo}, {"residues", RunResidues}, {"bonds", RunBonds},
+    {"rmsd", RunRmsd}, {"save", RunSave},         {"traj", RunTraj},
+    {"area", RunArea}, {"hbonds", RunHbonds},     {"render", RunRender},
 };
 
 } // namespace
