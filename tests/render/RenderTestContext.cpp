@@ -19,3 +19,22 @@ OffscreenContext& TestContext() {
     context->MakeCurrent();
     return *context;
 }
+
+ViewFixture::ViewFixture() : view(doc, host, &ui) {
+    TestContext();
+    view.Create(24, 24);
+    view.Resize(320, 240);
+}
+
+Molecule& ViewFixture::AddMolecule(const std::vector<std::array<float, 3>>& places) {
+    auto mol = std::make_unique<Molecule>();
+    for (const auto& p : places) {
+        Atom a;
+        a.x = p[0], a.y = p[1], a.z = p[2];
+        a.element = 0;
+        mol->atoms.push_back(a);
+    }
+    Molecule& added = *doc.molecules.Append(std::move(mol));
+    doc.primary = &added;
+    return added;
+}

@@ -2,10 +2,16 @@
 // the test moves by hand.
 #pragma once
 
+#include "model/UiHost.h"
+#include "model/VornDoc.h"
 #include "render/OffscreenContext.h"
 #include "render/ViewHost.h"
+#include "render/VornView.h"
 
+#include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 // One context of 320 × 240 for the whole test program, made current on first use. A machine
 // that cannot give one fails the test that asked (it never skips).
@@ -36,4 +42,21 @@ public:
     bool captured = false;
     int shownFrame = -1;
     int alignmentNotices = 0;
+};
+
+struct StatusRecorder : UiHost {
+    void SetStatusText(const std::string& text) override { status.push_back(text); }
+    std::vector<std::string> status;
+};
+
+// A document and a created view of 320 × 240 in the shared test context.
+struct ViewFixture {
+    ViewFixture();
+    // Appends a molecule of carbon atoms at the given places (no bonds) and makes it primary.
+    Molecule& AddMolecule(const std::vector<std::array<float, 3>>& places);
+
+    StatusRecorder ui;
+    FakeViewHost host;
+    CVornDoc doc;
+    CVornView view;
 };
