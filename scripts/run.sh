@@ -5,3 +5,5 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh vorn-cli
 build/vorn-cli info tests/data/1crn.pdb
+build/vorn-cli render tests/data/1crn.pdb --mode ballstick -o build/1crn.png
+echo "picture: build/1crn.png"

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config clang-format
-    zlib1g-dev
+    zlib1g-dev libpng-dev
+    libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
     libgtest-dev
     clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
