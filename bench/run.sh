@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the structure read at 10k, 100k and 1M atoms (each size in its own process
 # so that the peak resident memory belongs to it), DCD reading from a ~1 GB trajectory, trajectory
-# processing, superposition, the molecular surface and hydrogen bonds. Usage: bench/run.sh [SOURCE.pdb] [SOURCE.dcd]
+# processing, superposition, the molecular surface, hydrogen bonds and the off-screen frame time
+# of the atom drawers. Usage: bench/run.sh [SOURCE.pdb] [SOURCE.dcd]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh read_bench dcd_bench trajectory_bench superposition_bench surface_bench \
-    hydrogen_bonds_bench >/dev/null
+    hydrogen_bonds_bench render_bench >/dev/null
 pdb=${1:-tests/data/1aki.pdb}
 dcd=${2:-tests/data/dcd/adk_2frames.dcd}
 work=${TMPDIR:-/tmp}
@@ -23,3 +24,5 @@ echo "== surface"
 build/bench/surface_bench
 echo "== hydrogen bonds: 100k atoms from $pdb"
 build/bench/hydrogen_bonds_bench "$pdb" 100000
+echo "== render: frame times at 10k and 100k atoms from $pdb"
+build/bench/render_bench "$pdb" 10000 100000 --workdir "$work"

@@ -1,0 +1,188 @@
+// Measures the off-screen frame time of the atom-and-bond modes on proteins tiled to given atom
+// counts: the median of several frames, with and without the read-back of the picture.
+//
+//   render_bench SOURCE.pdb [ATOMS...] [--size WxH] [--frames N] [--workdir DIR]
+//
+// The source protein's ATOM/HETATM records are copied with offsets on a cubic lattice (70 Å
+// apart, chains cycling through A-Z) until each atom count is reached; bonds come from distances
+// as the viewer reads them. Defaults: 10000 and 100000 atoms, 640 × 480, 5 frames.
+#include "model/VornDoc.h"
+#include "render/OffscreenPicture.h"
+#include "render/VornView.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string source;
+    std::vector<long> atoms;
+    int width = 640, height = 480;
+    int frames = 5;
+    std::string workdir = "/tmp";
+};
+
+// The ATOM and HETATM records, up to the end of the coordinates (column 54).
+std::vector<std::string> SourceRecords(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> records;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54)
+            records.push_back(line.substr(0, 54));
+    }
+    return records;
+}
+
+// Writes target atoms of tiled copies; returns the number written.
+long WriteTiled(const std::vector<std::string>& records, long target, const std::string& out) {
+    const long perCopy = static_cast<long>(records.size());
+    const long copies = (target + perCopy - 1) / perCopy;
+    const long side = static_cast<long>(std::ceil(std::cbrt(static_cast<double>(copies))));
+    std::FILE* f = std::fopen(out.c_str(), "w");
+    if (!f)
+        return 0;
+    long written = 0;
+    for (long c = 0; c < copies && written < target; ++c) {
+        const double offset[3] = {70.0 * static_cast<double>(c % side),
+                                  70.0 * static_cast<double>((c / side) % side),
+                                  70.0 * static_cast<double>(c / (side * side))};
+        const char chain = static_cast<char>('A' + c % 26);
+        for (const std::string& r : records) {
+            if (written == target)
+                break;
+            ++written;
+            double xyz[3];
+            for (int k = 0; k < 3; ++k)
+                xyz[k] =
+                    std::atof(r.substr(30 + 8 * static_cast<size_t>(k), 8).c_str()) + offset[k];
+            // Serial numbers run on (five digits wrap, which the reader does not mind).
+            std::fprintf(f, "%s%5ld %s%c%s%8.3f%8.3f%8.3f  1.00 20.00\n", r.substr(0, 6).c_str(),
+                         written % 100000, r.substr(12, 9).c_str(), chain, r.substr(22, 8).c_str(),
+                         xyz[0], xyz[1], xyz[2]);
+        }
+        std::fprintf(f, "TER\n");
+    }
+    std::fprintf(f, "END\n");
+    std::fclose(f);
+    return written;
+}
+
+double Milliseconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
+        .count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct ModeTiming {
+    double withReadBack; // Render(): the scene and glReadPixels, which waits for the scene
+    double sceneOnly;    // RenderScene(0) and glFinish
+};
+
+ModeTiming TimeMode(OffscreenPicture& picture, int mode, int frames) {
+    picture.View().SetRenderMode(mode);
+    picture.Render(); // warm up: lists compiled, driver caches filled
+    std::vector<double> full, scene;
+    for (int i = 0; i < frames; ++i) {
+        auto t0 = std::chrono::steady_clock::now();
+        picture.Render();
+        full.push_back(Milliseconds(t0));
+        // Render() left the picture's context current.
+        t0 = std::chrono::steady_clock::now();
+        picture.View().RenderScene(0);
+        glFinish();
+        scene.push_back(Milliseconds(t0));
+    }
+    return {Median(full), Median(scene)};
+}
+
+struct NamedMode {
+    const char* name;
+    int mode;
+};
+const NamedMode kModes[] = {{"hide", kHideMolecule}, {"wire", kWireFrame},
+                            {"cpk", kCpk},           {"points", kPoints},
+                            {"sticks", kSticks},     {"ballstick", kBallAndStick}};
+
+void BenchSize(const Options& o, const std::vector<std::string>& records, long target) {
+    const std::string file = o.workdir + "/vorn_render_bench_" + std::to_string(target) + ".pdb";
+    const long atoms = WriteTiled(records, target, file);
+    CVornDoc doc;
+    auto t0 = std::chrono::steady_clock::now();
+    const bool read = doc.ReadCoordinateFile(file);
+    const double readMs = Milliseconds(t0);
+    std::remove(file.c_str());
+    if (!read) {
+        std::fprintf(stderr, "no atoms read from %s\n", file.c_str());
+        return;
+    }
+    OffscreenPicture picture(doc, o.width, o.height);
+    std::printf("\n%ld atoms, %zu bonds (read %.0f ms), %dx%d, median of %d frames\n", atoms,
+                doc.primary->bonds.size(), readMs, o.width, o.height, o.frames);
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("%-10s %14s %14s\n", "mode", "frame ms", "scene ms");
+    for (const NamedMode& m : kModes) {
+        const ModeTiming t = TimeMode(picture, m.mode, o.frames);
+        std::printf("%-10s %14.2f %14.2f\n", m.name, t.withReadBack, t.sceneOnly);
+    }
+}
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
+            if (std::sscanf(argv[++i], "%dx%d", &o.width, &o.height) != 2 || o.width <= 0 ||
+                o.height <= 0)
+                return false;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
+            o.frames = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--workdir") == 0 && hasValue) {
+            o.workdir = argv[++i];
+        } else if (o.source.empty()) {
+            o.source = argv[i];
+        } else if (std::atol(argv[i]) > 0) {
+            o.atoms.push_back(std::atol(argv[i]));
+        } else {
+            return false;
+        }
+    }
+    if (o.atoms.empty())
+        o.atoms = {10000, 100000};
+    return !o.source.empty();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!ParseOptions(argc, argv, o)) {
+        std::fprintf(stderr, "usage: render_bench SOURCE.pdb [ATOMS...] [--size WxH] "
+                             "[--frames N] [--workdir DIR]\n");
+        return 2;
+    }
+    const std::vector<std::string> records = SourceRecords(o.source);
+    if (records.empty()) {
+        std::fprintf(stderr, "no ATOM or HETATM records in %s\n", o.source.c_str());
+        return 1;
+    }
+    for (long target : o.atoms)
+        BenchSize(o, records, target);
+    return 0;
+}
