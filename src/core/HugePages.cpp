@@ -1,7 +1,8 @@
-// Huge-page advice for large arrays.
+// Huge-page advice for large arrays, and the heap kept from shrinking.
 #include "core/HugePages.h"
 
 #include <cstdint>
+#include <malloc.h>
 #include <sys/mman.h>
 
 void AdviseHugePages(void* data, std::size_t bytes) {
@@ -11,4 +12,10 @@ void AdviseHugePages(void* data, std::size_t bytes) {
     const std::uintptr_t end = (address + bytes) & ~(kHugePage - 1);
     if (end > begin)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+void KeepFreedHeapMemory() {
+    // Up to this much free memory at the top of the heap stays mapped for the next allocation.
+    constexpr int kKeptBytes = 512 << 20;
+    mallopt(M_TRIM_THRESHOLD, kKeptBytes);
 }

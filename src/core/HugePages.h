@@ -1,4 +1,5 @@
-// Large arrays backed by huge pages: a million atoms fill hundreds of megabytes at once.
+// Large arrays backed by huge pages, and freed memory kept for reuse: a million atoms fill hundreds
+// of megabytes at once, and every drawn frame allocates and frees megabytes in the GL driver.
 #pragma once
 
 #include <cstddef>
@@ -28,3 +29,9 @@ std::vector<T> LargeVector(std::size_t count, const T& value = T()) {
     v.resize(count, value);
     return v;
 }
+
+// Keeps freed heap memory in the process instead of returning it to the system at every free.
+// The software GL driver allocates and frees tens of megabytes of vertex buffers per frame; handed
+// back each time, they are faulted in again page by page on the next frame, which takes longer
+// than drawing them. Process-wide and idempotent.
+void KeepFreedHeapMemory();

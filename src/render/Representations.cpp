@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <vector>
 
 ShownPositions::ShownPositions(const Molecule& mol) : m_atoms(mol.atoms.data()) {
     const int frame = mol.currentFrame - 1;
@@ -79,28 +80,43 @@ float Distance(const float* a, const float* b) {
 
 } // namespace
 
+static_assert(sizeof(Rgba) == 4, "colours are handed to GL as four bytes each");
+
+// The lines go to GL as one vertex array: with tens of thousands of bonds a call per vertex
+// costs as much as the drawing.
 void DrawWireFrame(const Molecule& mol, const DrawContext& dc) {
     const ShownPositions pos(mol);
-    dc.viewLight.Enable();
-    glLineWidth(dc.params.lineWidth);
-    glBegin(GL_LINES);
+    static thread_local std::vector<float> vertices;
+    static thread_local std::vector<Rgba> colors;
+    vertices.clear();
+    colors.clear();
+    auto emit = [](const float* p, const Rgba& c) {
+        vertices.insert(vertices.end(), p, p + 3);
+        colors.push_back(c);
+    };
     for (const Bond& b : mol.bonds) {
         if (Hidden(mol, b.hetero))
             continue;
-        const Atom& first = mol.atoms[static_cast<std::size_t>(b.first)];
         const float* p = pos[b.first];
         const float* q = pos[b.second];
-        Color(first.color);
-        glVertex3fv(p);
+        const Rgba& first = mol.atoms[static_cast<std::size_t>(b.first)].color;
         if (b.split) {
             const float m[3] = {(p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2};
-            glVertex3fv(m);
-            Color(mol.atoms[static_cast<std::size_t>(b.second)].color);
-            glVertex3fv(m);
+            const Rgba& second = mol.atoms[static_cast<std::size_t>(b.second)].color;
+            emit(p, first), emit(m, first), emit(m, second), emit(q, second);
+        } else {
+            emit(p, first), emit(q, first);
         }
-        glVertex3fv(q);
     }
-    glEnd();
+    dc.viewLight.Enable();
+    glLineWidth(dc.params.lineWidth);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, colors.data());
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(colors.size()));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void DrawCpk(const Molecule& mol, const DrawContext& dc) {

@@ -1,6 +1,7 @@
 // The view: GL set-up, camera, scene drawing, the paced draw cycle and the display commands.
 #include "render/VornView.h"
 
+#include "core/HugePages.h"
 #include "core/VornError.h"
 #include "model/UiHost.h"
 #include "model/VornDoc.h"
@@ -37,6 +38,7 @@ CVornView::CVornView(CVornDoc& doc, ViewHost& host, UiHost* ui)
     m_viewLight.ambient[0] = m_viewLight.ambient[1] = m_viewLight.ambient[2] = 1;
     m_viewLight.position[0] = 1;
     std::fill(std::begin(m_inverseRotation), std::end(m_inverseRotation), 0.0f);
+    KeepFreedHeapMemory();
 }
 
 void CVornView::Create(int colorBits, int depthBits) {
