@@ -47,14 +47,28 @@ void EndSolids(const DrawContext& dc) {
 }
 
 // A hemisphere list turned toward the eye: the molecule's rotation is undone, and in a stereo
-// pass the eye's own turn too, so the open side never shows.
+// pass the eye's own turn too, so the open side faces away from the screen. Under perspective an
+// atom off the middle of the window is seen from the side, so the cap is then turned from the
+// viewing axis toward the eye itself; otherwise a crescent of the open side would show.
 void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgba& c) {
+    const float* m = dc.modelView;
+    float e[3];
+    for (int i = 0; i < 3; ++i)
+        e[i] = m[i] * p[0] + m[4 + i] * p[1] + m[8 + i] * p[2] + m[12 + i];
     glPushMatrix();
     glTranslatef(p[0], p[1], p[2]);
     glScalef(radius, radius, radius);
     glMultMatrixf(dc.inverseRotation);
     if (dc.eye != 0)
         glRotatef(-dc.eye * dc.params.stereoAngle, 0, 1, 0);
+    // The eye is at the origin: turn +z onto -e.
+    const float length = std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]);
+    if (length > 0 && (e[0] != 0 || e[1] != 0)) {
+        const float toEye[3] = {-e[0] / length, -e[1] / length, -e[2] / length};
+        const float degrees = static_cast<float>(
+            std::acos(std::fmax(-1.0f, std::fmin(1.0f, toEye[2]))) * 57.2957795131);
+        glRotatef(degrees, -toEye[1], toEye[0], 0);
+    }
     Color(c);
     dc.primitives.Draw(kAtomHemisphere);
     glPopMatrix();

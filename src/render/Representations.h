@@ -33,6 +33,7 @@ struct DrawContext {
     const VornLight& viewLight;
     const LightSet& lights;
     const float* inverseRotation; // 16 floats: turns hemispheres back toward the eye
+    const float* modelView;       // 16 floats: the molecule's coordinates to the eye's
     int eye;                      // -1 left, +1 right, 0 no stereo
 };
 

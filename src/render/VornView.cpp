@@ -38,6 +38,7 @@ CVornView::CVornView(CVornDoc& doc, ViewHost& host, UiHost* ui)
     m_viewLight.ambient[0] = m_viewLight.ambient[1] = m_viewLight.ambient[2] = 1;
     m_viewLight.position[0] = 1;
     std::fill(std::begin(m_inverseRotation), std::end(m_inverseRotation), 0.0f);
+    std::fill(std::begin(m_modelView), std::end(m_modelView), 0.0f);
     KeepFreedHeapMemory();
 }
 
@@ -159,7 +160,9 @@ void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBas
     const float s = kSceneUnits / params.sceneScale;
     glScalef(s, s, s);
     glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
-    const DrawContext dc{params, primitives, m_viewLight, m_lights, m_inverseRotation, eye};
+    glGetFloatv(GL_MODELVIEW_MATRIX, m_modelView);
+    const DrawContext dc{params,      primitives, m_viewLight, m_lights, m_inverseRotation,
+                         m_modelView, eye};
     if (!DrawAtomsAndBonds(mol, dc) && mol.renderMode >= kSolidRibbon && mol.showWireFrame)
         DrawWireFrame(mol, dc);
     glPopMatrix();

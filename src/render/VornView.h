@@ -124,4 +124,5 @@ private:
     LightSet m_lights;     // the solid lights
     bool m_rotatedSinceDown = false;
     float m_inverseRotation[16]; // of the molecule being drawn, for facing hemispheres
+    float m_modelView[16];       // of the molecule being drawn
 };

@@ -315,6 +315,42 @@ TEST(Pictures, ZeroLengthBondDrawsOnlyTheAtom) {
     EXPECT_GT(At(image, int(centre.x), int(centre.y)).Max(), 100);
 }
 
+// Screen column of the eye-space direction (x, -z) under the view's perspective.
+double ScreenColumn(const CVornView& view, double x, double z) {
+    const ViewParameters& v = view.params;
+    const double f = 1.0 / std::tan(v.fieldOfView * M_PI / 360.0);
+    const double aspect = double(v.windowWidth) / v.windowHeight;
+    return (f / aspect * x / -z + 1) / 2 * v.windowWidth;
+}
+
+TEST(Pictures, SpheresOffTheAxisShowTheirWholeOutline) {
+    CVornDoc doc;
+    Molecule& mol = ReadRecords(doc, "offaxis.pdb", AtomLine("ATOM", 1, " C", "ALA", 0, 0, 0));
+    mol.atoms[0].x = -5.0f; // the read put the lone atom at the centre of mass
+    mol.renderMode = kCpk;
+    OffscreenPicture picture(doc, 320, 240);
+    CVornView& view = picture.View();
+    view.params.sceneScale = 10;
+    const DibImage image = picture.Render();
+    // In the eye's frame the sphere sits at (cx, 0, -4); its outline along the middle row is
+    // where the lines of sight from the eye touch it.
+    const double s = 4.0 / view.params.sceneScale;
+    const double cx = s * mol.atoms[0].x, cz = -4, r = s * mol.atoms[0].radius;
+    const double d = std::hypot(cx, cz), centre = std::atan2(cx, -cz), half = std::asin(r / d);
+    const double left = ScreenColumn(view, std::sin(centre - half), -std::cos(centre - half));
+    const double right = ScreenColumn(view, std::sin(centre + half), -std::cos(centre + half));
+    const int row = image.height / 2;
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width; ++x)
+        if (At(image, x, row).Max() > 8) {
+            first = first < 0 ? x : first;
+            last = x;
+        }
+    ASSERT_GT(right - left, 40);
+    EXPECT_NEAR(first, left, 2.0);
+    EXPECT_NEAR(last, right, 2.0); // the side toward the middle of the window is not cut away
+}
+
 TEST(Pictures, StereoDrawsEachEyeInItsHalfWithLitSpheres) {
     CVornDoc doc;
     ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
