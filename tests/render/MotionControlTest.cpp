@@ -8,18 +8,7 @@
 namespace {
 
 using B = CVornView::Buttons;
-
-B Left() {
-    B b;
-    b.left = true;
-    return b;
-}
-
-B Right() {
-    B b;
-    b.right = true;
-    return b;
-}
+const B kLeft{true}, kMiddle{false, true}, kRight{false, false, true};
 
 void Drag(CVornView& view, CVornView::Button button, B held, int x0, int y0, int x1, int y1) {
     view.MouseDown(button, x0, y0, held);
@@ -51,7 +40,7 @@ TEST(MotionControl, LeftDragTurnsFreeMoleculesTheWayTheMouseGoes) {
     Molecule& free = f.AddMolecule({{0, 0, 10}});
     Molecule& fixed = f.AddMolecule({{0, 0, 10}});
     fixed.motion.moving = false;
-    Drag(f.view, CVornView::kLeftButton, Left(), 160, 120, 200, 120);
+    Drag(f.view, CVornView::kLeftButton, kLeft, 160, 120, 200, 120);
     // The atom nearest the eye follows the mouse to the right; the fixed molecule stays.
     EXPECT_GT(DisplayPosition(free, 0)[0], 1.0);
     EXPECT_NEAR(DisplayPosition(free, 0)[1], 0.0, 1e-5);
@@ -65,15 +54,15 @@ TEST(MotionControl, MomentumSpinsUntilTheNextPress) {
     Molecule& mol = f.AddMolecule({{0, 0, 10}});
     f.view.ToggleMomentum();
     // A click without motion spins by the identity: redrawing continuously, turning nothing.
-    f.view.MouseDown(CVornView::kLeftButton, 100, 100, Left());
+    f.view.MouseDown(CVornView::kLeftButton, 100, 100, kLeft);
     f.view.MouseUp(CVornView::kLeftButton, 100, 100, B());
     EXPECT_TRUE(f.view.params.spinning);
     EXPECT_TRUE(f.view.params.continuousRedraw);
     EXPECT_EQ(mol.motion.increment.w, 1);
 
-    f.view.MouseDown(CVornView::kLeftButton, 160, 120, Left());
+    f.view.MouseDown(CVornView::kLeftButton, 160, 120, kLeft);
     EXPECT_FALSE(f.view.params.spinning);
-    f.view.MouseMove(170, 120, Left());
+    f.view.MouseMove(170, 120, kLeft);
     const Quaternion afterDrag = mol.motion.rotation;
     f.view.MouseUp(CVornView::kLeftButton, 170, 120, B());
     EXPECT_TRUE(f.view.params.spinning);
@@ -99,9 +88,9 @@ TEST(MotionControl, WheelAndRightDragZoomWithinBounds) {
     EXPECT_FLOAT_EQ(f.view.params.fieldOfView, 180);
     f.view.params.fieldOfView = 60;
     // All free: a right drag of 80 pixels in a 320-pixel window narrows the view by 10 degrees.
-    Drag(f.view, CVornView::kRightButton, Right(), 100, 50, 180, 50);
+    Drag(f.view, CVornView::kRightButton, kRight, 100, 50, 180, 50);
     EXPECT_FLOAT_EQ(f.view.params.fieldOfView, 50);
-    Drag(f.view, CVornView::kRightButton, Right(), 0, 50, 3000, 50);
+    Drag(f.view, CVornView::kRightButton, kRight, 0, 50, 3000, 50);
     EXPECT_FLOAT_EQ(f.view.params.fieldOfView, 0);
     // Shift + Left zooms in as a 10-pixel drag would.
     f.view.params.fieldOfView = 60;
@@ -119,7 +108,7 @@ TEST(MotionControl, RightDragMovesFreeMoleculesInDepthWhenOneIsFixed) {
     fixed.motion.moving = false;
     f.view.params.scaleToFit = false;
     f.view.params.sceneScale = 32;
-    Drag(f.view, CVornView::kRightButton, Right(), 100, 50, 140, 50);
+    Drag(f.view, CVornView::kRightButton, kRight, 100, 50, 140, 50);
     EXPECT_FLOAT_EQ(f.view.params.fieldOfView, 60); // the zoom stays
     // 3 · 40 pixels · 32 / 320 toward the eye.
     EXPECT_NEAR(DisplayPosition(free, 0)[2], 12.0, 1e-5);
@@ -134,9 +123,7 @@ TEST(MotionControl, TranslationFollowsTheScreenWhateverTheRotation) {
     // A quarter turn about z: the molecule's own x axis now points down the screen.
     const float s = std::sqrt(0.5f);
     mol.motion.rotation = {0, 0, s, s};
-    B middle;
-    middle.middle = true;
-    Drag(f.view, CVornView::kMiddleButton, middle, 100, 100, 140, 80);
+    Drag(f.view, CVornView::kMiddleButton, kMiddle, 100, 100, 140, 80);
     const auto p = DisplayPosition(mol, 0);
     EXPECT_NEAR(p[0], 12.0, 1e-5); // 40 pixels right
     EXPECT_NEAR(p[1], 6.0, 1e-5);  // 20 pixels up
