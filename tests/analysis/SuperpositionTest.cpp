@@ -1,6 +1,7 @@
 // Superposition: the closed-form eigen system, the Kabsch rotation, aligning molecules and RMSD.
 #include "analysis/Superposition.h"
 
+#include "RaisedError.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
 
@@ -23,16 +24,6 @@ Molecule MoleculeOf(const Points& points) {
         atom.x = float(p[0]), atom.y = float(p[1]), atom.z = float(p[2]), atom.mass = 12.011f;
     }
     return mol;
-}
-
-template <class F>
-std::string ErrorOf(F work) {
-    try {
-        work();
-    } catch (const VornError& e) {
-        return e.Source() + ": " + e.Message();
-    }
-    return "no error";
 }
 
 std::vector<int> All(const Molecule& mol) {
@@ -79,7 +70,7 @@ TEST(Superposition, DegenerateShapes) {
     for (const Points& a : {Points{{0, 0, 0}, {1, 1, 1}, {3, 3, 3}}, Points{}}) {
         Molecule ma = MoleculeOf(a), mb = ma;
         mb.motion.rotation = {0, 0.6f, 0, 0.8f};
-        EXPECT_EQ(ErrorOf([&] { AlignMolecules(ma, mb, All(ma), All(mb), true); }),
+        EXPECT_EQ(SourcedErrorOf([&] { AlignMolecules(ma, mb, All(ma), All(mb), true); }),
                   "kabsch: Zero eigen values in kabsch: "
                   "Colinear molecules are not currently allowed.");
     }
@@ -146,11 +137,11 @@ TEST(Superposition, MassWeightingUsesTheMeanMassOfAPair) {
     EXPECT_NEAR(ComputeRmsd(a, b, list, list, false), std::sqrt(2.5), 1e-12);
     EXPECT_EQ(ComputeRmsd(a, b, {}, list, true), 0.0);
     const std::vector<int> past = {0, 2};
-    EXPECT_EQ(ErrorOf([&] { ComputeRmsd(a, b, past, list, true); }),
+    EXPECT_EQ(SourcedErrorOf([&] { ComputeRmsd(a, b, past, list, true); }),
               "kabsch: kabsch:: Atom index out of range");
     // The turn itself is checked where trajectory frames are aligned.
     std::vector<float> frame(9), weights(3, 1.0f);
-    EXPECT_EQ(ErrorOf([&] { kabsch(a.atoms, frame.data(), weights.data(), 3); }),
+    EXPECT_EQ(SourcedErrorOf([&] { kabsch(a.atoms, frame.data(), weights.data(), 3); }),
               "kabsch: kabsch:: More moving points than reference atoms");
 }
 

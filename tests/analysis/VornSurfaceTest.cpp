@@ -2,6 +2,7 @@
 // refusals.
 #include "analysis/VornSurface.h"
 
+#include "RaisedError.h"
 #include "analysis/MarchingCubesTables.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
@@ -90,15 +91,6 @@ bool Closed(const VornSurface& s) {
            std::all_of(edges.begin(), edges.end(), [](const auto& e) { return e.second == 2; });
 }
 
-std::string ErrorOf(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const VornError& e) {
-        return e.Source() + ": " + e.Message();
-    }
-    return "no error";
-}
-
 TEST(VornSurfaceTables, StandardTablesAndEveryRowMatchesItsCrossedEdges) {
     EXPECT_EQ(std::vector<int>(kTriangleTable[1], kTriangleTable[1] + 4),
               (std::vector<int>{0, 8, 3, -1}));
@@ -175,12 +167,12 @@ TEST(VornSurfaceErrors, RefusalsAndTheirMessages) {
     // are refused before anything is allocated.
     Molecule huge = Surfaced({}, 100); // valid and empty until the refused build
     huge.atoms = {AtomAt(0, 0, 0), AtomAt(1000, 1000, 1000)};
-    EXPECT_EQ(ErrorOf([&] { Build(huge); }), "VornSurface: Out of memory");
+    EXPECT_EQ(SourcedErrorOf([&] { Build(huge); }), "VornSurface: Out of memory");
     EXPECT_FALSE(huge.surface.valid);
     huge.atoms.pop_back();
     huge.surface.spacing = 0;
-    EXPECT_EQ(ErrorOf([&] { Build(huge); }), "VornSurface: Out of memory");
-    EXPECT_EQ(ErrorOf([&] { Areas(huge); }),
+    EXPECT_EQ(SourcedErrorOf([&] { Build(huge); }), "VornSurface: Out of memory");
+    EXPECT_EQ(SourcedErrorOf([&] { Areas(huge); }),
               "VornSurface: Can not compute surface area for invalid surface");
 }
 

@@ -2,6 +2,7 @@
 // that are replaced only by a complete write.
 #include "io/PdbWriter.h"
 
+#include "RaisedError.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
 #include "model/UiHost.h"
@@ -22,14 +23,6 @@ struct RecordingUi : UiHost {
     Lines messages;
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
 };
-
-template <typename F>
-std::string ErrorOf(F f) try {
-    f();
-    return "no error";
-} catch (const VornError& e) {
-    return e.Message();
-}
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path);

@@ -2,6 +2,7 @@
 // and targets left alone when a write fails.
 #include "output/ImageFiles.h"
 
+#include "RaisedError.h"
 #include "core/VornError.h"
 
 #include <filesystem>
@@ -14,14 +15,6 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-template <typename F>
-std::string ErrorOf(F f) try {
-    f();
-    return "no error";
-} catch (const VornError& e) {
-    return e.Message();
-}
 
 // A fresh directory per test; a test that sees one entry knows no temporary was left.
 struct ImageDir : ::testing::Test {
