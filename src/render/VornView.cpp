@@ -404,7 +404,9 @@ void CVornView::StopPlayback() {
 
 namespace {
 
-float* ColorTarget(ViewParameters& p, int target, int& components) {
+// The colour a target names (null for none) and its component count; P is const or not.
+template <typename P>
+auto ColorTarget(P& p, int target, int& components) -> decltype(&p.backgroundColor[0]) {
     components = target == 0 || target == 2 ? 3 : 4;
     switch (target) {
     case 0:
@@ -424,7 +426,7 @@ float* ColorTarget(ViewParameters& p, int target, int& components) {
 
 void CVornView::GetColor(int target, int rgba[4]) const {
     int n = 0;
-    const float* c = ColorTarget(const_cast<ViewParameters&>(params), target, n);
+    const float* c = ColorTarget(params, target, n);
     for (int k = 0; k < 4; ++k)
         rgba[k] = c && k < n ? static_cast<int>(c[k] * 255) : 255;
 }

@@ -161,7 +161,7 @@ void CVornView::ScaleStep(int x) {
 void CVornView::MouseDown(Button button, int x, int y, Buttons held) {
     // The middle button, or left and right together, move; left alone turns; right alone zooms.
     const bool otherHeld = button == kLeftButton ? held.right : held.left;
-    if (button == kMiddleButton || (button != kMiddleButton && otherHeld)) {
+    if (button == kMiddleButton || otherHeld) {
         if (button == kMiddleButton)
             m_host.CaptureMouse();
         BeginTranslation(x, y);
