@@ -46,6 +46,17 @@ void EndSolids(const DrawContext& dc) {
     dc.viewLight.Enable();
 }
 
+// Rotates +z onto the unit vector u, about the axis z × u.
+void TurnZOnto(const float* u) {
+    const float degrees =
+        static_cast<float>(std::acos(std::fmax(-1.0f, std::fmin(1.0f, u[2]))) * 57.2957795131);
+    // Along ±z that axis vanishes; any axis in the xy plane turns +z onto -z.
+    if (u[0] == 0 && u[1] == 0)
+        glRotatef(degrees, 1, 0, 0);
+    else
+        glRotatef(degrees, -u[1], u[0], 0);
+}
+
 // A hemisphere list turned toward the eye: the molecule's rotation is undone, and in a stereo
 // pass the eye's own turn too, so the open side faces away from the screen. Under perspective an
 // atom off the middle of the window is seen from the side, so the cap is then turned from the
@@ -63,11 +74,9 @@ void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgb
         glRotatef(-dc.eye * dc.params.stereoAngle, 0, 1, 0);
     // The eye is at the origin: turn +z onto -e.
     const float length = std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]);
-    if (length > 0 && (e[0] != 0 || e[1] != 0)) {
+    if (length > 0) {
         const float toEye[3] = {-e[0] / length, -e[1] / length, -e[2] / length};
-        const float degrees = static_cast<float>(
-            std::acos(std::fmax(-1.0f, std::fmin(1.0f, toEye[2]))) * 57.2957795131);
-        glRotatef(degrees, -toEye[1], toEye[0], 0);
+        TurnZOnto(toEye);
     }
     Color(c);
     dc.primitives.Draw(kAtomHemisphere);
@@ -78,13 +87,7 @@ void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgb
 void OrientAlong(const float* a, const float* b, float length) {
     const float u[3] = {(b[0] - a[0]) / length, (b[1] - a[1]) / length, (b[2] - a[2]) / length};
     glTranslatef(a[0], a[1], a[2]);
-    const float degrees =
-        static_cast<float>(std::acos(std::fmax(-1.0f, std::fmin(1.0f, u[2]))) * 57.2957795131);
-    // Along -z the axis (u.y, -u.x, 0) vanishes; any axis in the xy plane turns it.
-    if (u[0] == 0 && u[1] == 0)
-        glRotatef(-degrees, 1, 0, 0);
-    else
-        glRotatef(-degrees, u[1], -u[0], 0);
+    TurnZOnto(u);
 }
 
 float Distance(const float* a, const float* b) {
