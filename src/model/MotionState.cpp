@@ -54,41 +54,35 @@ Matrix3 DisplayRotation(const MotionState& state) {
     return r;
 }
 
-std::array<float, 3> ShownCoordinates(const Molecule& mol, int atom) {
-    const int frame = mol.currentFrame - 1;
-    if (frame >= 0 && frame < mol.frames.Count()) {
-        const std::vector<float>& f = mol.frames[frame];
-        const size_t k = 3 * static_cast<size_t>(atom);
-        return {f[k], f[k + 1], f[k + 2]};
-    }
-    const Atom& a = mol.atoms[static_cast<size_t>(atom)];
-    return {a.x, a.y, a.z};
-}
-
-DisplayMap::DisplayMap(const Molecule& mol)
-    : m_rotation(DisplayRotation(mol.motion)), m_atoms(mol.atoms.data()), m_count(mol.AtomCount()) {
-    for (size_t k = 0; k < 3; ++k)
-        m_translation[k] = mol.motion.translation[k];
+ShownPositions::ShownPositions(const Molecule& mol)
+    : m_records(mol.atoms.empty() ? nullptr : reinterpret_cast<const char*>(&mol.atoms[0].x)),
+      m_stride(sizeof(Atom)) {
     const int frame = mol.currentFrame - 1;
     if (frame >= 0 && frame < mol.frames.Count()) {
         const std::vector<float>& coordinates = mol.frames[frame];
         m_frame = coordinates.data();
-        m_count = std::min(m_count, static_cast<int>(coordinates.size() / 3));
+        m_frameAtoms = static_cast<int>(coordinates.size() / 3);
     }
 }
 
+std::array<float, 3> ShownCoordinates(const Molecule& mol, int atom) {
+    const float* p = ShownPositions(mol)[atom];
+    return {p[0], p[1], p[2]};
+}
+
+DisplayMap::DisplayMap(const Molecule& mol)
+    : m_rotation(DisplayRotation(mol.motion)), m_shown(mol),
+      m_count(m_shown.HasFrame() ? std::min(mol.AtomCount(), m_shown.FrameAtoms())
+                                 : mol.AtomCount()) {
+    for (size_t k = 0; k < 3; ++k)
+        m_translation[k] = mol.motion.translation[k];
+}
+
 std::array<double, 3> DisplayMap::Position(int atom) const {
+    const float* p = m_shown[atom];
     double v[3];
-    if (m_frame) {
-        const float* p = m_frame + 3 * static_cast<size_t>(atom);
-        for (size_t k = 0; k < 3; ++k)
-            v[k] = double(p[k]) + m_translation[k];
-    } else {
-        const Atom& a = m_atoms[atom];
-        v[0] = double(a.x) + m_translation[0];
-        v[1] = double(a.y) + m_translation[1];
-        v[2] = double(a.z) + m_translation[2];
-    }
+    for (size_t k = 0; k < 3; ++k)
+        v[k] = double(p[k]) + m_translation[k];
     std::array<double, 3> out{};
     for (size_t i = 0; i < 3; ++i)
         out[i] = m_rotation[i][0] * v[0] + m_rotation[i][1] * v[1] + m_rotation[i][2] * v[2];

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 struct Atom;
 struct Molecule;
@@ -43,6 +44,28 @@ Matrix3 DisplayRotation(const MotionState& state);
 // one (else the atom record's), plus the translation, turned by the display rotation.
 std::array<double, 3> DisplayPosition(const Molecule& mol, int atom);
 
+// The coordinates a molecule shows, atom by atom: those of its current trajectory frame (frame
+// k − 1 for currentFrame k > 0), else the atom records'. Atoms beyond a short frame keep their
+// record's coordinates. Resolved once, then cheap per atom.
+class ShownPositions {
+public:
+    explicit ShownPositions(const Molecule& mol);
+    // x, y and z of the atom.
+    const float* operator[](int atom) const {
+        return atom < m_frameAtoms ? m_frame + 3 * static_cast<std::size_t>(atom)
+                                   : reinterpret_cast<const float*>(
+                                         m_records + static_cast<std::size_t>(atom) * m_stride);
+    }
+    bool HasFrame() const { return m_frame != nullptr; }
+    int FrameAtoms() const { return m_frameAtoms; }
+
+private:
+    const float* m_frame = nullptr;
+    int m_frameAtoms = 0;
+    const char* m_records; // the x of the first atom record
+    std::size_t m_stride;  // bytes from one atom record to the next
+};
+
 // Displayed positions of many atoms of one molecule: the rotation, the translation and the shown
 // coordinate set are taken once instead of per atom.
 class DisplayMap {
@@ -56,8 +79,7 @@ public:
 private:
     Matrix3 m_rotation;
     double m_translation[3];
-    const Atom* m_atoms;
-    const float* m_frame = nullptr;
+    ShownPositions m_shown;
     int m_count;
 };
 

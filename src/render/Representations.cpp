@@ -11,15 +11,6 @@
 #include <cmath>
 #include <vector>
 
-ShownPositions::ShownPositions(const Molecule& mol) : m_atoms(mol.atoms.data()) {
-    const int frame = mol.currentFrame - 1;
-    if (frame >= 0 && frame < mol.frames.Count()) {
-        const std::vector<float>& coordinates = mol.frames[frame];
-        m_frame = coordinates.data();
-        m_frameAtoms = static_cast<int>(coordinates.size() / 3);
-    }
-}
-
 namespace {
 
 // Hetero atoms and their bonds are hidden while the molecule's solvent flag is off.

@@ -1,30 +1,12 @@
 // The atom-and-bond drawers: wire frame, CPK, points, sticks and ball and stick.
 #pragma once
 
-#include "model/Molecule.h"
 #include "render/ViewParameters.h"
 
-#include <cstddef>
-
 class LightSet;
+struct Molecule;
 class Primitives;
 struct VornLight;
-
-// The coordinates a molecule shows: those of its current trajectory frame, else the atom
-// records'. Atoms beyond a short frame keep their record's coordinates.
-class ShownPositions {
-public:
-    explicit ShownPositions(const Molecule& mol);
-    const float* operator[](int atom) const {
-        return atom < m_frameAtoms ? m_frame + 3 * static_cast<std::size_t>(atom)
-                                   : &m_atoms[atom].x;
-    }
-
-private:
-    const float* m_frame = nullptr;
-    int m_frameAtoms = 0;
-    const Atom* m_atoms;
-};
 
 // What the drawers need of the view while one molecule is drawn.
 struct DrawContext {
