@@ -157,15 +157,20 @@ void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBas
         glPopMatrix();
         return;
     }
-    const float s = kSceneUnits / params.sceneScale;
-    glScalef(s, s, s);
-    glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
+    PlaceMolecule(mol);
     glGetFloatv(GL_MODELVIEW_MATRIX, m_modelView);
     const DrawContext dc{params,      primitives, m_viewLight, m_lights, m_inverseRotation,
                          m_modelView, eye};
     if (!DrawAtomsAndBonds(mol, dc) && mol.renderMode >= kSolidRibbon && mol.showWireFrame)
         DrawWireFrame(mol, dc);
     glPopMatrix();
+}
+
+// Inside the molecule's rotation: the scene's Å to units, then the molecule's own move.
+void CVornView::PlaceMolecule(const Molecule& mol) const {
+    const float s = kSceneUnits / params.sceneScale;
+    glScalef(s, s, s);
+    glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
 }
 
 // One name per atom and bond, counted across the document; atoms are picked at their centres and
@@ -175,10 +180,8 @@ void CVornView::DrawPickNames(const Molecule& mol, unsigned nameBase) {
         mol.renderMode == kHideMolecule || (mol.renderMode >= kSpline && !mol.showWireFrame);
     if (hidden)
         return;
-    const float s = kSceneUnits / params.sceneScale;
     glPushMatrix();
-    glScalef(s, s, s);
-    glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
+    PlaceMolecule(mol);
     const ShownPositions pos(mol);
     for (int i = 0; i < mol.AtomCount(); ++i) {
         if (mol.atoms[static_cast<size_t>(i)].hetero && !mol.solvent)

@@ -107,6 +107,7 @@ private:
     void LoadLightsAndMaterial();
     void RenderPass(int mode, int eye);
     void DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBase);
+    void PlaceMolecule(const Molecule& mol) const;
     void DrawPickNames(const Molecule& mol, unsigned nameBase);
     void StopSpinning();
     bool AnyFixed() const;
