@@ -5,8 +5,8 @@
 //
 // Copies of the source (atoms and neighbour lists) are set on a cubic lattice 80 Å apart.
 #include "analysis/HydrogenBonds.h"
+#include "document/VornDoc.h"
 #include "model/Molecule.h"
-#include "model/VornDoc.h"
 
 #include <algorithm>
 #include <chrono>

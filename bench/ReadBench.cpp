@@ -8,9 +8,9 @@
 #include "analysis/SecondaryStructure.h"
 #include "appearance/ColorScheme.h"
 #include "appearance/Radii.h"
+#include "document/VornDoc.h"
 #include "io/PdbFile.h"
 #include "model/MoleculeBuilder.h"
-#include "model/VornDoc.h"
 
 #include <chrono>
 #include <cmath>

@@ -6,7 +6,7 @@
 // The source protein's ATOM/HETATM records are copied with offsets on a cubic lattice (70 Å
 // apart, chains cycling through A-Z) until each atom count is reached; bonds come from distances
 // as the viewer reads them. Defaults: 10000 and 100000 atoms, 640 × 480, 5 frames.
-#include "model/VornDoc.h"
+#include "document/VornDoc.h"
 #include "render/OffscreenPicture.h"
 #include "render/VornView.h"
 

@@ -7,8 +7,8 @@
 // The protein atoms of the file are tiled side by side along x until ATOMS are reached; hetero
 // atoms are left out, as the surface leaves out solvent by default.
 #include "analysis/VornSurface.h"
+#include "document/VornDoc.h"
 #include "model/Molecule.h"
-#include "model/VornDoc.h"
 
 #include <algorithm>
 #include <array>

@@ -5,8 +5,8 @@
 //
 // The molecule is a random cloud with the masses of C, N, O, H and S; every frame is the cloud
 // turned and moved rigidly, plus up to 0.5 Å of noise per coordinate.
+#include "document/Trajectory.h"
 #include "model/Molecule.h"
-#include "model/Trajectory.h"
 
 #include <chrono>
 #include <cmath>

@@ -19,7 +19,7 @@ fi
 
 if [ "$which" = tsan ] || [ "$which" = both ]; then
     VORN_BUILD_DIR=build-tsan VORN_CMAKE_ARGS="-DVORN_TSAN=ON -DVORN_ASAN=OFF -DVORN_BENCH=OFF" \
-        scripts/build.sh model_tests
+        scripts/build.sh document_tests
     (
         cd build-tsan
         TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest -R Trajectory --output-on-failure

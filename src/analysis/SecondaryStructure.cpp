@@ -1,9 +1,9 @@
 // Assigns secondary-structure codes to residues from the geometry of their alpha carbons alone.
 #include "analysis/SecondaryStructure.h"
 
+#include "core/UiHost.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
-#include "model/UiHost.h"
 
 #include <algorithm>
 #include <array>

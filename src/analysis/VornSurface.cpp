@@ -3,9 +3,9 @@
 #include "analysis/VornSurface.h"
 
 #include "analysis/MarchingCubesTables.h"
+#include "core/UiHost.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
-#include "model/UiHost.h"
 
 #include <algorithm>
 #include <cmath>

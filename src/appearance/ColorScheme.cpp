@@ -199,12 +199,6 @@ Rgba RampColor(double t) {
     return color;
 }
 
-double Normalize(double value, double min, double max) {
-    if (std::abs(max - min) < 1e-6)
-        return 1.0;
-    return (value - min) / (max - min);
-}
-
 Rgba FieldColor(int r, int g, int b, int a) {
     return Rgba{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
                 static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(a)};
@@ -286,25 +280,4 @@ void ColorAndMassByElement(Molecule& mol, const ColorTables& tables,
         atom.mass = masses[ElementTableIndex(atom.element)];
     }
     UpdateBondSplit(mol);
-}
-
-int FindAtomBySerial(const Molecule& mol, int serial) {
-    for (int i = 0; i < mol.AtomCount(); ++i)
-        if (mol.atoms[i].serial == serial)
-            return i;
-    return -1;
-}
-
-bool FindResidueByNumber(const Molecule& mol, int number, int& chainIndex, int& residueIndex) {
-    for (int c = 0; c < static_cast<int>(mol.chains.size()); ++c) {
-        const std::vector<Residue>& residues = mol.chains[c].residues;
-        for (int r = 0; r < static_cast<int>(residues.size()); ++r) {
-            if (residues[r].number == number) {
-                chainIndex = c;
-                residueIndex = r;
-                return true;
-            }
-        }
-    }
-    return false;
 }

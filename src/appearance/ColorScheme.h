@@ -55,9 +55,6 @@ struct ColorSchemeRequest {
 // Colour of a value t, normally in [0, 1]: 0 blue, 0.5 (127, 255, 127), 1 red.
 Rgba RampColor(double t);
 
-// (value - min) / (max - min), or 1.0 when the range is empty (under 1e-6).
-double Normalize(double value, double min, double max);
-
 // The colour the typed fields give: each value's low 8 bits, so -5 gives 251.
 Rgba FieldColor(int r, int g, int b, int a);
 
@@ -82,9 +79,3 @@ void ApplyColorScheme(Molecule& mol, ColorTables& tables, const ColorSchemeReque
 // Gives every atom its element colour and mass, as a freshly read molecule gets them.
 void ColorAndMassByElement(Molecule& mol, const ColorTables& tables,
                            const float (&masses)[kElementCount] = kElementMasses);
-
-// Index of the atom with the given serial number, or -1.
-int FindAtomBySerial(const Molecule& mol, int serial);
-
-// The first residue, scanning chains in order, with the given number; false when there is none.
-bool FindResidueByNumber(const Molecule& mol, int number, int& chainIndex, int& residueIndex);

@@ -1,8 +1,6 @@
 // Atomic display radii: the default element radius table and the radius schemes of a molecule.
 #include "appearance/Radii.h"
 
-#include "appearance/ColorScheme.h"
-
 #include <algorithm>
 #include <cmath>
 #include <iterator>

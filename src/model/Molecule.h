@@ -118,3 +118,13 @@ struct Molecule {
     int AtomCount() const { return static_cast<int>(atoms.size()); }
     int ResidueCount() const; // residues kept in chains
 };
+
+// (value - min) / (max - min), or 1.0 when the range is empty (under 1e-6): where a temperature
+// factor or occupancy lies within the molecule's range.
+double Normalize(double value, double min, double max);
+
+// Index of the atom with the given serial number, or -1.
+int FindAtomBySerial(const Molecule& mol, int serial);
+
+// The first residue, scanning chains in order, with the given number; false when there is none.
+bool FindResidueByNumber(const Molecule& mol, int number, int& chainIndex, int& residueIndex);

@@ -2,10 +2,10 @@
 #include "model/MoleculeBuilder.h"
 
 #include "core/HugePages.h"
+#include "core/UiHost.h"
 #include "io/PdbFile.h"
 #include "model/Connectivity.h"
 #include "model/Molecule.h"
-#include "model/UiHost.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,9 +2,9 @@
 #include "render/VornView.h"
 
 #include "core/HugePages.h"
+#include "core/UiHost.h"
 #include "core/VornError.h"
-#include "model/UiHost.h"
-#include "model/VornDoc.h"
+#include "document/VornDoc.h"
 #include "render/Representations.h"
 #include "render/ViewHost.h"
 

@@ -1,6 +1,6 @@
 // Motion by mouse and keys: the trackball turns free molecules, drags move them, the right button
 // and the wheel zoom, and with momentum a released molecule keeps turning.
-#include "model/VornDoc.h"
+#include "document/VornDoc.h"
 #include "render/Trackball.h"
 #include "render/ViewHost.h"
 #include "render/VornView.h"

@@ -2,8 +2,8 @@
 // grid search against every pair of real proteins.
 #include "analysis/HydrogenBonds.h"
 
+#include "document/VornDoc.h"
 #include "model/Molecule.h"
-#include "model/VornDoc.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // Torsion bond: which side of a picked bond turns, and turning it in the shown coordinates.
 #include "analysis/TorsionBond.h"
 
+#include "document/VornDoc.h"
 #include "model/Molecule.h"
-#include "model/VornDoc.h"
 
 #include <array>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Fuzzes the DCD reader through the document: a structure of matching size, then the trajectory.
 #include "FuzzScratch.h"
 #include "core/VornError.h"
-#include "model/VornDoc.h"
+#include "document/VornDoc.h"
 
 #include <algorithm>
 #include <cstdint>

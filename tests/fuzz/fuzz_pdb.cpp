@@ -1,8 +1,8 @@
 // Fuzzes the PDB reader and the whole coordinate-file load on plain and gzip-compressed input.
 #include "FuzzScratch.h"
 #include "core/VornError.h"
+#include "document/VornDoc.h"
 #include "io/PdbFile.h"
-#include "model/VornDoc.h"
 
 #include <cstdint>
 #include <string>

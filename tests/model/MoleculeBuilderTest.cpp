@@ -2,9 +2,9 @@
 #include "model/MoleculeBuilder.h"
 
 #include "TestRecords.h"
+#include "core/UiHost.h"
 #include "io/PdbFile.h"
 #include "model/Molecule.h"
-#include "model/UiHost.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

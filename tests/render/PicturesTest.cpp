@@ -1,6 +1,6 @@
 // Pictures of real structures drawn off screen, judged by pixel statistics.
 #include "../ScratchFiles.h"
-#include "model/VornDoc.h"
+#include "document/VornDoc.h"
 #include "render/OffscreenPicture.h"
 #include "render/VornView.h"
 

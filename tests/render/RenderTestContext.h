@@ -2,8 +2,8 @@
 // the test moves by hand.
 #pragma once
 
-#include "model/UiHost.h"
-#include "model/VornDoc.h"
+#include "core/UiHost.h"
+#include "document/VornDoc.h"
 #include "render/OffscreenContext.h"
 #include "render/ViewHost.h"
 #include "render/VornView.h"

@@ -1,13 +1,13 @@
 // Reading files into molecules: read, build, bonds, radii, secondary structure, colours, masses.
-#include "model/VornDoc.h"
+#include "document/VornDoc.h"
 
 #include "analysis/SecondaryStructure.h"
 #include "appearance/Radii.h"
+#include "core/UiHost.h"
 #include "core/VornError.h"
+#include "document/Trajectory.h"
 #include "io/PdbFile.h"
 #include "model/MoleculeBuilder.h"
-#include "model/Trajectory.h"
-#include "model/UiHost.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
 // Tests of trajectory attach and read (also on the worker thread) and of trajectory processing.
-#include "model/Trajectory.h"
+#include "document/Trajectory.h"
 
 #include "ScratchFiles.h"
 #include "model/Molecule.h"

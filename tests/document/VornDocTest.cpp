@@ -1,9 +1,9 @@
 // The document's load pipeline on real files and its failures.
-#include "model/VornDoc.h"
+#include "document/VornDoc.h"
 
 #include "ScratchFiles.h"
+#include "core/UiHost.h"
 #include "core/VornError.h"
-#include "model/UiHost.h"
 
 #include <cstdio>
 #include <fstream>

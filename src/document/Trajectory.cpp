@@ -1,6 +1,6 @@
 // Trajectory frames of a molecule: attaching a DCD file, reading its frames (also on a worker
 // thread) and processing them once read (centre of mass, alignment, bounding box).
-#include "model/Trajectory.h"
+#include "document/Trajectory.h"
 
 #include "analysis/Superposition.h"
 #include "core/VornError.h"
