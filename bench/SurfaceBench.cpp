@@ -63,25 +63,25 @@ int main(int argc, char** argv) {
     std::vector<double> ms;
     for (int r = 0; r < runs; ++r) {
         const auto start = std::chrono::steady_clock::now();
-        mol.surface.BuildSurface(mol.atoms, mol.frames, 0, nullptr);
+        BuildSurface(mol, nullptr);
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - start;
         ms.push_back(took.count());
     }
     std::sort(ms.begin(), ms.end());
     std::vector<float> areas(mol.atoms.size());
-    mol.surface.GetAtomSurfaceArea(areas);
+    GetAtomSurfaceArea(mol.surface, areas);
     double total = 0;
     for (float a : areas)
         total += a;
-    const VornSurface& s = mol.surface;
+    const SurfaceMesh& s = mol.surface;
     const double meshMiB = double(s.vertices.size() + s.normals.size()) * sizeof(float) +
                            double(s.vertexAtom.size() + s.triangles.size()) * sizeof(int);
     std::printf("BuildSurface                 best %8.1f ms   median %8.1f ms\n", ms.front(),
                 ms[ms.size() / 2]);
     std::printf("%d vertices, %d triangles, area %.1f A^2, mesh %.1f MiB\n", s.VertexCount(),
                 s.TriangleCount(), total, meshMiB / (1 << 20));
-    const std::array<int, 3> n = s.GridSize();
+    const std::array<int, 3> n = s.gridSize;
     std::printf("field grid %d x %d x %d points, %.1f MiB\n", n[0], n[1], n[2],
                 double(n[0]) * n[1] * n[2] * sizeof(float) / (1 << 20));
     std::printf("peak memory %ld KiB before the builds, %ld KiB after (+%ld KiB)\n", before,

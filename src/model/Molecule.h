@@ -1,11 +1,11 @@
 // The in-memory molecule: atoms, chains of residues, bonds, monitors and trajectory frames.
 #pragma once
 
-#include "analysis/VornSurface.h"
 #include "core/FlatLists.h"
 #include "core/IndexedList.h"
 #include "model/Elements.h"
 #include "model/MotionState.h"
+#include "model/SurfaceMesh.h"
 
 #include <cstdint>
 #include <string>
@@ -113,7 +113,7 @@ struct Molecule {
     int radiusScheme = kDefaultRadius;
     float elementRadii[kElementCount] = {};
 
-    VornSurface surface; // the molecular surface, built on demand
+    SurfaceMesh surface; // the molecular surface, built on demand
 
     int AtomCount() const { return static_cast<int>(atoms.size()); }
     int ResidueCount() const; // residues kept in chains

@@ -30,7 +30,7 @@ Atom AtomAt(float x, float y, float z, float radius = 1.5f, bool hetero = false)
 }
 
 void Build(Molecule& mol) {
-    mol.surface.BuildSurface(mol.atoms, mol.frames, mol.currentFrame, nullptr);
+    BuildSurface(mol, nullptr);
 }
 
 Molecule Surfaced(std::vector<Atom> atoms, int quality = 70, float probe = 0) {
@@ -44,7 +44,7 @@ Molecule Surfaced(std::vector<Atom> atoms, int quality = 70, float probe = 0) {
 
 std::vector<float> Areas(const Molecule& mol) {
     std::vector<float> areas(mol.atoms.size());
-    mol.surface.GetAtomSurfaceArea(areas);
+    GetAtomSurfaceArea(mol.surface, areas);
     return areas;
 }
 
@@ -66,7 +66,7 @@ double Cosine(const Vec& a, const Vec& b) {
 
 // Vertex normals more than 8° off the outward radial from c, and triangles turned inwards by
 // their right-hand winding (welded slivers may tilt, so only a clear turn counts).
-int InwardCount(const VornSurface& s, const float c[3]) {
+int InwardCount(const SurfaceMesh& s, const float c[3]) {
     const float origin[3] = {0, 0, 0};
     const auto at = [&](int v) { return &s.vertices[3 * size_t(v)]; };
     int inward = 0;
@@ -83,7 +83,7 @@ int InwardCount(const VornSurface& s, const float c[3]) {
 }
 
 // A mesh is closed when every edge is shared by exactly two triangles.
-bool Closed(const VornSurface& s) {
+bool Closed(const SurfaceMesh& s) {
     std::map<std::pair<int, int>, int> edges;
     for (size_t t = 0; t < s.triangles.size(); ++t)
         ++edges[std::minmax(s.triangles[t], s.triangles[t % 3 == 2 ? t - 2 : t + 1])];
@@ -109,7 +109,7 @@ TEST(VornSurfaceTables, StandardTablesAndEveryRowMatchesItsCrossedEdges) {
 }
 
 TEST(VornSurfaceSettings, QualityBothWays) {
-    VornSurface s;
+    SurfaceMesh s;
     for (int quality = 0; quality <= 100; ++quality) {
         s.SetQuality(quality);
         EXPECT_EQ(s.Quality(), quality);
