@@ -2,7 +2,7 @@
 // found in a few cells instead of by a search of all of them.
 #pragma once
 
-#include "core/HugePages.h"
+#include "core/FlatLists.h"
 
 #include <algorithm>
 #include <array>
@@ -72,31 +72,14 @@ public:
     // belongs to no cell and gets no slot.
     template <typename CellOfItem>
     void Fill(int count, CellOfItem cellOf) {
-        std::vector<int> cellOfItem =
-            LargeVector<int>(static_cast<std::size_t>(std::max(count, 0)));
-        m_start.assign(CellCount() + 1, 0);
-        for (int i = 0; i < count; ++i) {
-            const int c = cellOf(i);
-            cellOfItem[static_cast<std::size_t>(i)] = c;
-            if (c >= 0)
-                ++m_start[static_cast<std::size_t>(c) + 1];
-        }
-        for (std::size_t c = 0; c + 1 < m_start.size(); ++c)
-            m_start[c + 1] += m_start[c];
-        std::vector<int> next(m_start.begin(), m_start.end() - 1);
-        m_items = LargeVector<int>(static_cast<std::size_t>(m_start.back()));
-        for (int i = 0; i < count; ++i) {
-            const int c = cellOfItem[static_cast<std::size_t>(i)];
-            if (c >= 0)
-                m_items[static_cast<std::size_t>(next[static_cast<std::size_t>(c)]++)] = i;
-        }
+        m_slots = GroupByKey(static_cast<int>(CellCount()), count, cellOf);
     }
 
-    int Begin(int cell) const { return m_start[static_cast<std::size_t>(cell)]; }
-    int End(int cell) const { return m_start[static_cast<std::size_t>(cell) + 1]; }
+    int Begin(int cell) const { return m_slots.Start(cell); }
+    int End(int cell) const { return m_slots.Start(cell + 1); }
     // The item of each slot; a caller may reorder the slots within a cell.
-    std::vector<int>& Items() { return m_items; }
-    const std::vector<int>& Items() const { return m_items; }
+    std::vector<int>& Items() { return m_slots.Values(); }
+    const std::vector<int>& Items() const { return m_slots.Values(); }
 
     // Calls visit(slot) for the slots of every cell within reach cells of (x, y, z) on each axis,
     // cells in index order (z slowest, x fastest), slots in order within a cell. The cell itself
@@ -114,6 +97,5 @@ public:
 
 private:
     int m_n[3] = {0, 0, 0};
-    std::vector<int> m_start{0};
-    std::vector<int> m_items;
+    FlatLists m_slots; // list c: the items of cell c
 };

@@ -1,6 +1,9 @@
 // Many short lists of integers stored back to back in one array, with an offset per list.
 #pragma once
 
+#include "core/HugePages.h"
+
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -53,3 +56,26 @@ private:
     std::vector<int> m_start{0};
     std::vector<int> m_values;
 };
+
+// Groups items 0 .. count − 1 into lists 0 .. lists − 1 by a counting sort: list k holds, in item
+// order, the items whose keyOf(item) is k. Items with key −1 go into no list.
+template <typename KeyOf>
+FlatLists GroupByKey(int lists, int count, KeyOf keyOf) {
+    const std::size_t n = static_cast<std::size_t>(std::max(count, 0));
+    std::vector<int> key = LargeVector<int>(n);
+    std::vector<int> start = LargeVector<int>(static_cast<std::size_t>(lists) + 1, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        key[i] = keyOf(static_cast<int>(i));
+        if (key[i] >= 0)
+            ++start[static_cast<std::size_t>(key[i]) + 1];
+    }
+    for (std::size_t k = 0; k + 1 < start.size(); ++k)
+        start[k + 1] += start[k];
+    std::vector<int> next(start.begin(), start.end() - 1);
+    std::vector<int> items = LargeVector<int>(static_cast<std::size_t>(start.back()));
+    for (std::size_t i = 0; i < n; ++i)
+        if (key[i] >= 0)
+            items[static_cast<std::size_t>(next[static_cast<std::size_t>(key[i])]++)] =
+                static_cast<int>(i);
+    return FlatLists(std::move(start), std::move(items));
+}

@@ -13,7 +13,6 @@
 #include "io/Tokens.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -477,18 +476,6 @@ void LineDispatcher::ResolveMonitors() {
     m_file.monitorCount = static_cast<int>(monitors.size());
 }
 
-// How far from its serial a record was last found, over the whole run: later lookups in files
-// with shifted numbering search that window first. It only grows.
-std::atomic<int> g_searchRadius{-1};
-
-void GrowSearchRadius(long long distance) {
-    const int wanted = static_cast<int>(std::min<long long>(distance, INT_MAX));
-    int current = g_searchRadius.load(std::memory_order_relaxed);
-    while (current < wanted &&
-           !g_searchRadius.compare_exchange_weak(current, wanted, std::memory_order_relaxed)) {
-    }
-}
-
 // Copies text upper-cased into a field of the given capacity (terminator included).
 void CopyUpper(const char* text, char* field, std::size_t capacity, const char* message) {
     if (!text)
@@ -557,24 +544,25 @@ bool PdbFile::Read(const std::string& fileName) {
     return true;
 }
 
-int PdbFile::AtomIndexOfSerial(int serial) const {
-    const long long count = static_cast<long long>(records.size());
-    if (serial >= 1 && serial <= count && records[std::size_t(serial) - 1].serial == serial)
+SerialIndex::SerialIndex(const PdbFile& pdb, int count)
+    : m_records(pdb.records.data()),
+      m_count(count < 0 ? static_cast<int>(pdb.records.size())
+                        : std::min(count, static_cast<int>(pdb.records.size()))) {
+    int i = 0;
+    while (i < m_count && m_records[i].serial == i + 1)
+        ++i;
+    if (i == m_count)
+        return;
+    m_first.reserve(static_cast<std::size_t>(m_count));
+    for (int k = 0; k < m_count; ++k)
+        m_first.emplace(m_records[k].serial, k); // keeps the first of duplicate serials
+}
+
+int SerialIndex::IndexOf(int serial) const {
+    if (serial >= 1 && serial <= m_count && m_records[serial - 1].serial == serial)
         return serial - 1;
-    const int radius = g_searchRadius.load(std::memory_order_relaxed);
-    if (radius >= 0) {
-        const long long lo = std::max(0LL, static_cast<long long>(serial) - radius);
-        const long long hi = std::min(static_cast<long long>(serial) + radius + 1, count);
-        for (long long i = lo; i < hi; ++i)
-            if (records[std::size_t(i)].serial == serial)
-                return static_cast<int>(i);
-    }
-    for (long long i = 0; i < count; ++i)
-        if (records[std::size_t(i)].serial == serial) {
-            GrowSearchRadius(std::llabs(static_cast<long long>(serial) - i));
-            return static_cast<int>(i);
-        }
-    return -1;
+    const auto it = m_first.find(serial);
+    return it == m_first.end() ? -1 : it->second;
 }
 
 float PdbFile::TempFactorMax() const {

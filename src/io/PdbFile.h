@@ -4,6 +4,7 @@
 #include "core/IndexedList.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One ATOM or HETATM line. Also the record the PDB writer emits.
@@ -47,9 +48,6 @@ public:
     // "Error parsing file!", or a setter's message). Returns true on success.
     bool Read(const std::string& fileName);
 
-    // Index of the record with this serial number, or -1.
-    int AtomIndexOfSerial(int serial) const;
-
     // Largest and smallest magnitudes over all records (0 for an empty set).
     float TempFactorMax() const;
     float TempFactorMin() const;
@@ -65,4 +63,19 @@ public:
     std::vector<PdbMonitor> monitors;
     float boxR[3] = {}, boxA[3] = {}, boxB[3] = {}, boxC[3] = {};
     bool boxComplete = false;
+};
+
+// Serial number → record index with the reader's rule: the record at serial − 1 when it carries
+// that serial, else the first record in file order that does; −1 when none does. Built once for a
+// record set, then constant time per serial; a set numbered 1, 2, 3, ... needs no map at all.
+class SerialIndex {
+public:
+    // Indexes the first count records (all of them when count is negative).
+    explicit SerialIndex(const PdbFile& pdb, int count = -1);
+    int IndexOf(int serial) const;
+
+private:
+    const PdbRecord* m_records;
+    int m_count;
+    std::unordered_map<int, int> m_first;
 };

@@ -1,5 +1,5 @@
 // Decides which atoms of a freshly read file are covalently bonded: from CONECT lists, from
-// interatomic distances on a uniform grid, or both.
+// interatomic distances (BondSearch), or both.
 #pragma once
 
 #include "core/FlatLists.h"
@@ -18,9 +18,6 @@ struct Connectivity {
 
     int EntryCount() const { return static_cast<int>(owners.size()); }
 };
-
-// Bond radius (Å) of an atom from the first letter of its name.
-float BondRadius(const char* atomName);
 
 // Bonds from coordinates: one entry per atom, pairs closer than the sum of their bond radii
 // within one model.

@@ -128,8 +128,9 @@ void RemoveIncompleteResidues(Molecule& mol) {
 
 // Atom index of an entry value: the value itself in index mode, the record with that serial in
 // serial mode. Values that name no atom of the molecule give -1.
-int AtomIndexOfValue(const PdbFile& pdb, const Connectivity& conn, int value, int atomCount) {
-    const int index = conn.serialMode ? pdb.AtomIndexOfSerial(value) : value;
+int AtomIndexOfValue(const SerialIndex& serials, const Connectivity& conn, int value,
+                     int atomCount) {
+    const int index = conn.serialMode ? serials.IndexOf(value) : value;
     return (index >= 0 && index < atomCount) ? index : -1;
 }
 
@@ -150,28 +151,25 @@ bool IsOneEntryPerAtom(const Connectivity& conn, int atomCount) {
 // Gathers the entries' (owner, bonded) pairs as atom indices per owner atom, entries in order,
 // dropping values that name no atom.
 FlatLists ListsPerAtom(const PdbFile& pdb, const Connectivity& conn, int atomCount) {
+    const SerialIndex serials(pdb);
     std::vector<std::pair<int, int>> pairs;
     ReserveLarge(pairs, conn.bonded.Values().size());
     for (int e = 0; e < conn.EntryCount(); ++e) {
-        const int a = AtomIndexOfValue(pdb, conn, conn.owners[static_cast<size_t>(e)], atomCount);
+        const int a =
+            AtomIndexOfValue(serials, conn, conn.owners[static_cast<size_t>(e)], atomCount);
         if (a < 0)
             continue;
         for (int value : conn.bonded[e]) {
-            const int b = AtomIndexOfValue(pdb, conn, value, atomCount);
+            const int b = AtomIndexOfValue(serials, conn, value, atomCount);
             if (b >= 0)
                 pairs.emplace_back(a, b);
         }
     }
-    std::vector<int> start = LargeVector<int>(static_cast<size_t>(atomCount) + 1, 0);
-    for (const auto& p : pairs)
-        ++start[static_cast<size_t>(p.first) + 1];
-    for (size_t i = 0; i < static_cast<size_t>(atomCount); ++i)
-        start[i + 1] += start[i];
-    std::vector<int> values = LargeVector<int>(pairs.size());
-    std::vector<int> fill(start.begin(), start.end() - 1);
-    for (const auto& p : pairs)
-        values[static_cast<size_t>(fill[static_cast<size_t>(p.first)]++)] = p.second;
-    return FlatLists(std::move(start), std::move(values));
+    FlatLists lists = GroupByKey(atomCount, static_cast<int>(pairs.size()),
+                                 [&](int k) { return pairs[static_cast<size_t>(k)].first; });
+    for (int& k : lists.Values())
+        k = pairs[static_cast<size_t>(k)].second;
+    return lists;
 }
 
 // Each listed pair (a, b) with a < b is one bond, in owner order and then list order. With the

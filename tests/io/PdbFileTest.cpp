@@ -152,8 +152,9 @@ TEST(PdbFileTest, SettersRejectOverlongText) {
 TEST(PdbFileTest, LooksUpSerialsMeasuresFieldsAndCutsLongLines) {
     PdbFile pdb = ReadText("ATOM 1 N ALA A 1 1 2 3 0.5 -7\nATOM 2 N ALA A 1 1 2 3 -2 3\n"
                            "ATOM 40 N ALA A 1 1 2 3 1 0.25\nATOM 41 N ALA A 1 1 2 3 1 1\n");
-    const std::vector<int> indices = {pdb.AtomIndexOfSerial(2), pdb.AtomIndexOfSerial(40),
-                                      pdb.AtomIndexOfSerial(41), pdb.AtomIndexOfSerial(3)};
+    const SerialIndex serials(pdb);
+    const std::vector<int> indices = {serials.IndexOf(2), serials.IndexOf(40), serials.IndexOf(41),
+                                      serials.IndexOf(3)};
     EXPECT_EQ(indices, (std::vector<int>{1, 2, 3, -1}));
     EXPECT_EQ((std::vector<float>{pdb.TempFactorMax(), pdb.TempFactorMin(), pdb.OccupancyMax(),
                                   pdb.OccupancyMin()}),

@@ -3,6 +3,7 @@
 
 #include "TestRecords.h"
 #include "io/PdbFile.h"
+#include "model/BondSearch.h"
 
 #include <cmath>
 #include <cstring>
