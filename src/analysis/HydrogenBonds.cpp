@@ -5,6 +5,7 @@
 // as with the coordinates themselves; between molecules the scene frame is the one that counts.
 #include "analysis/HydrogenBonds.h"
 
+#include "core/CellGrid.h"
 #include "model/Molecule.h"
 
 #include <algorithm>
@@ -22,12 +23,14 @@ constexpr float kMaxHydrogenAcceptor2 = 2.1f * 2.1f;
 // A virtual hydrogen lies 1 Å from its nitrogen, so the nitrogen is within 2.1 + 1 Å of any
 // acceptor it bonds to. Grid cells are at least this wide so that neighbouring cells hold every
 // candidate of either kind of donor.
-constexpr double kCellSize = 3.2;              // Å
-constexpr double kMinNormalisable = 1e-7;      // Å
-constexpr double kVirtualHydrogenLean = 1.2;   // radians from the X−N axis
-constexpr double kMaxCellsPerAxis = 1048576.0; // 2^20: three axes fit a 64-bit cell key
-constexpr double kCoulombFactor = 27.888;      // kcal/mol · Å, from 0.42 e · 0.20 e · 332
-constexpr double kNoBondEnergy = 0.5;          // kcal/mol
+constexpr double kCellSize = 3.2;            // Å
+constexpr double kMinNormalisable = 1e-7;    // Å
+constexpr double kVirtualHydrogenLean = 1.2; // radians from the X−N axis
+// The grid's cells: at least this many, else a few per acceptor site.
+constexpr double kMinCells = 4096.0;
+constexpr double kCellsPerSite = 8.0;
+constexpr double kCoulombFactor = 27.888; // kcal/mol · Å, from 0.42 e · 0.20 e · 332
+constexpr double kNoBondEnergy = 0.5;     // kcal/mol
 
 double Distance2(const P& a, const P& b) {
     return Dot(Sub(a, b), Sub(a, b));
@@ -81,72 +84,42 @@ struct Site {
     P point;
 };
 
-// Acceptor sites sorted by grid cell. Cells along z are adjacent keys, so the 27 cells around a
-// point are 9 runs of the sorted array.
+// Acceptor sites bucketed on a grid of cells at least kCellSize wide, so that every acceptor within
+// kCellSize of a point on each axis lies in the 27 cells around the point's cell. Far-flung
+// molecules widen the cells rather than the grid.
 class AcceptorGrid {
 public:
-    explicit AcceptorGrid(const std::vector<Site>& sites);
+    explicit AcceptorGrid(const std::vector<Site>& sites) {
+        double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+        for (int axis = 0; axis < 3 && !sites.empty(); ++axis) {
+            lo[axis] = hi[axis] = sites[0].point[axis];
+            for (const Site& s : sites)
+                lo[axis] = std::min(lo[axis], s.point[axis]),
+                hi[axis] = std::max(hi[axis], s.point[axis]);
+        }
+        m_axes = FitAxes(lo, hi, kCellSize,
+                         std::max(kMinCells, kCellsPerSite * static_cast<double>(sites.size())));
+        m_cells = CellGrid(m_axes[0].cells, m_axes[1].cells, m_axes[2].cells);
+        m_cells.Fill(static_cast<int>(sites.size()), [&](int i) {
+            const P& p = sites[static_cast<size_t>(i)].point;
+            return m_cells.CellIndex(m_axes[0].CellOf(p[0]), m_axes[1].CellOf(p[1]),
+                                     m_axes[2].CellOf(p[2]));
+        });
+    }
 
-    // Calls visit(site index) for every site in the 27 cells around p; every site within
-    // kCellSize of p on each axis is among them.
+    // Calls visit(site index) for every site in the 27 cells around p.
     template <typename Visit>
-    void ForEachNear(const P& p, const Visit& visit) const;
+    void ForEachNear(const P& p, const Visit& visit) const {
+        const std::vector<int>& items = m_cells.Items();
+        m_cells.ForEachSlotNear(m_axes[0].CellOf(p[0]), m_axes[1].CellOf(p[1]),
+                                m_axes[2].CellOf(p[2]), 1,
+                                [&](int slot) { visit(items[static_cast<size_t>(slot)]); });
+    }
 
 private:
-    std::int64_t Cell(const P& p, int axis) const;
-    std::uint64_t Key(std::int64_t x, std::int64_t y, std::int64_t z) const {
-        return static_cast<std::uint64_t>((x * m_count[1] + y) * m_count[2] + z);
-    }
-
-    double m_min[3] = {0, 0, 0};
-    double m_cell[3] = {kCellSize, kCellSize, kCellSize};
-    std::int64_t m_count[3] = {3, 3, 3}; // cells per axis: acceptors in 1 .. count − 2
-    std::vector<std::pair<std::uint64_t, int>> m_entries;
+    std::array<GridAxis<double>, 3> m_axes;
+    CellGrid m_cells;
 };
-
-AcceptorGrid::AcceptorGrid(const std::vector<Site>& sites) {
-    for (int axis = 0; axis < 3 && !sites.empty(); ++axis) {
-        double low = sites[0].point[axis], high = low;
-        for (const Site& s : sites)
-            low = std::min(low, s.point[axis]), high = std::max(high, s.point[axis]);
-        // Far-flung molecules widen the cells rather than overflow the key. Float coordinates
-        // and translations keep the span finite.
-        m_min[axis] = low;
-        m_cell[axis] = std::max(kCellSize, (high - low) / kMaxCellsPerAxis);
-        m_count[axis] = 3 + static_cast<std::int64_t>(std::floor((high - low) / m_cell[axis]));
-    }
-    m_entries.reserve(sites.size());
-    for (size_t i = 0; i < sites.size(); ++i) {
-        const P& p = sites[i].point;
-        m_entries.emplace_back(Key(Cell(p, 0), Cell(p, 1), Cell(p, 2)), static_cast<int>(i));
-    }
-    std::sort(m_entries.begin(), m_entries.end());
-}
-
-// 1 + the cell number from the lowest acceptor; points outside the acceptors' range are clamped
-// to the border cells 0 and count − 1, which hold no acceptor.
-std::int64_t AcceptorGrid::Cell(const P& p, int axis) const {
-    const double q = std::floor((p[axis] - m_min[axis]) / m_cell[axis]) + 1;
-    const double last = static_cast<double>(m_count[axis] - 1);
-    return static_cast<std::int64_t>(q < 0 ? 0 : (q > last ? last : q));
-}
-
-template <typename Visit>
-void AcceptorGrid::ForEachNear(const P& p, const Visit& visit) const {
-    const std::int64_t cx = Cell(p, 0), cy = Cell(p, 1), cz = Cell(p, 2);
-    const std::int64_t z0 = std::max<std::int64_t>(cz - 1, 1);
-    const std::int64_t z1 = std::min<std::int64_t>(cz + 1, m_count[2] - 2);
-    for (std::int64_t x = std::max<std::int64_t>(cx - 1, 1);
-         x <= std::min<std::int64_t>(cx + 1, m_count[0] - 2); ++x)
-        for (std::int64_t y = std::max<std::int64_t>(cy - 1, 1);
-             y <= std::min<std::int64_t>(cy + 1, m_count[1] - 2); ++y) {
-            const std::uint64_t first = Key(x, y, z0), last = Key(x, y, z1);
-            auto it = std::lower_bound(m_entries.begin(), m_entries.end(),
-                                       std::make_pair(first, std::numeric_limits<int>::min()));
-            for (; it != m_entries.end() && it->first <= last; ++it)
-                visit(it->second);
-        }
-}
 
 bool IsFinite(const P& p) {
     return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
