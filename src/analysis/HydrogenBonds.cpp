@@ -32,12 +32,8 @@ constexpr double kCellsPerSite = 8.0;
 constexpr double kCoulombFactor = 27.888; // kcal/mol · Å, from 0.42 e · 0.20 e · 332
 constexpr double kNoBondEnergy = 0.5;     // kcal/mol
 
-double Distance2(const P& a, const P& b) {
-    return Dot(Sub(a, b), Sub(a, b));
-}
-
 std::optional<P> Unit(const P& v) {
-    const double length = std::sqrt(Dot(v, v));
+    const double length = Length(v);
     if (!(length >= kMinNormalisable))
         return std::nullopt;
     return Scale(v, 1.0 / length);

@@ -14,13 +14,6 @@ constexpr double kSinglePi = 3.1415927410125732;
 // Below this the cross products of the torsion vanish: the torsion is undefined and reads 0.
 constexpr float kDegenerate = 1e-7f;
 
-double Dot(const double a[3], const double b[3]) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-float Dot(const float a[3], const float b[3]) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
 // Entry i and the `following` entries after it must exist; else the accessor's own message.
 void CheckIndex(int i, int following, int count, const char* message) {
     if (i < 0 || i + following >= count)
@@ -29,10 +22,9 @@ void CheckIndex(int i, int following, int count, const char* message) {
 
 } // namespace
 
-double BondAngle(const double p0[3], const double p1[3], const double p2[3]) {
-    const double u[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
-    const double v[3] = {p2[0] - p1[0], p2[1] - p1[1], p2[2] - p1[2]};
-    const double lengths = std::sqrt(Dot(u, u)) * std::sqrt(Dot(v, v));
+double BondAngle(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
+    const Vec3 u = Sub(p1, p0), v = Sub(p2, p1);
+    const double lengths = Length(u) * Length(v);
     // Two coincident atoms leave no direction to measure from; the angle reads 0 rather than NaN.
     if (lengths == 0)
         return 0.0;
@@ -41,10 +33,8 @@ double BondAngle(const double p0[3], const double p1[3], const double p2[3]) {
     return kSinglePi - std::acos(cosine);
 }
 
-float TorsionAngle(const float p0[3], const float p1[3], const float p2[3], const float p3[3]) {
-    const float b1[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
-    const float b2[3] = {p2[0] - p1[0], p2[1] - p1[1], p2[2] - p1[2]};
-    const float b3[3] = {p3[0] - p2[0], p3[1] - p2[1], p3[2] - p2[2]};
+float TorsionAngle(const Vec3f& p0, const Vec3f& p1, const Vec3f& p2, const Vec3f& p3) {
+    const Vec3f b1 = Sub(p1, p0), b2 = Sub(p2, p1), b3 = Sub(p3, p2);
     const float b12 = Dot(b1, b2), b23 = Dot(b2, b3), b13 = Dot(b1, b3), b22 = Dot(b2, b2);
     // |b1 × b2|² and |b2 × b3|² by Lagrange's identity.
     const float n1 = Dot(b1, b1) * b22 - b12 * b12;
@@ -52,10 +42,8 @@ float TorsionAngle(const float p0[3], const float p1[3], const float p2[3], cons
     if (std::fabs(n1) < kDegenerate || std::fabs(n2) < kDegenerate)
         return 0.0f;
     const float c = std::clamp((b12 * b23 - b13 * b22) / std::sqrt(n1 * n2), -1.0f, 1.0f);
-    const float cross[3] = {b1[1] * b2[2] - b1[2] * b2[1], b1[2] * b2[0] - b1[0] * b2[2],
-                            b1[0] * b2[1] - b1[1] * b2[0]};
     const float torsion = std::acos(c);
-    return Dot(cross, b3) < 0 ? -torsion : torsion;
+    return Dot(Cross(b1, b2), b3) < 0 ? -torsion : torsion;
 }
 
 const MeasureEntry& MeasureTable::Entry(int i) const {
@@ -65,17 +53,17 @@ const MeasureEntry& MeasureTable::Entry(int i) const {
 
 float MeasureTable::x(int i) const {
     CheckIndex(i, 0, Count(), "x index out of bounds");
-    return m_x[i];
+    return m_position[i][0];
 }
 
 float MeasureTable::y(int i) const {
     CheckIndex(i, 0, Count(), "y index out of bounds");
-    return m_y[i];
+    return m_position[i][1];
 }
 
 float MeasureTable::z(int i) const {
     CheckIndex(i, 0, Count(), "z index out of bounds");
-    return m_z[i];
+    return m_position[i][2];
 }
 
 int MeasureTable::Id(int i) const {
@@ -148,38 +136,24 @@ void MeasureTable::Recompute() {
     for (int i = 0; i < Count(); ++i) {
         const MeasureEntry& e = m_entries[static_cast<size_t>(i)];
         const std::array<double, 3> p = DisplayPosition(*e.molecule, e.atom);
-        m_x[i] = static_cast<float>(p[0]);
-        m_y[i] = static_cast<float>(p[1]);
-        m_z[i] = static_cast<float>(p[2]);
+        for (int k = 0; k < 3; ++k)
+            m_position[i][k] = static_cast<float>(p[k]);
     }
     RecomputeBonds();
     RecomputeAngles();
     m_torsion = 0;
-    if (Count() == kMaxEntries) {
-        const float p[4][3] = {{m_x[0], m_y[0], m_z[0]},
-                               {m_x[1], m_y[1], m_z[1]},
-                               {m_x[2], m_y[2], m_z[2]},
-                               {m_x[3], m_y[3], m_z[3]}};
-        m_torsion = TorsionAngle(p[0], p[1], p[2], p[3]);
-    }
+    if (Count() == kMaxEntries)
+        m_torsion = TorsionAngle(m_position[0], m_position[1], m_position[2], m_position[3]);
 }
 
 void MeasureTable::RecomputeBonds() {
-    for (int i = 0; i + 1 < Count(); ++i) {
-        const double dx = double(m_x[i + 1]) - m_x[i];
-        const double dy = double(m_y[i + 1]) - m_y[i];
-        const double dz = double(m_z[i + 1]) - m_z[i];
-        m_bond[i] = static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz));
-    }
+    for (int i = 0; i + 1 < Count(); ++i)
+        m_bond[i] = static_cast<float>(Length(Sub(Widened(i + 1), Widened(i))));
 }
 
 void MeasureTable::RecomputeAngles() {
-    for (int i = 0; i + 2 < Count(); ++i) {
-        double p[3][3];
-        for (int k = 0; k < 3; ++k)
-            p[k][0] = m_x[i + k], p[k][1] = m_y[i + k], p[k][2] = m_z[i + k];
-        m_angle[i] = static_cast<float>(BondAngle(p[0], p[1], p[2]));
-    }
+    for (int i = 0; i + 2 < Count(); ++i)
+        m_angle[i] = static_cast<float>(BondAngle(Widened(i), Widened(i + 1), Widened(i + 2)));
 }
 
 void MeasureTable::Clear() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/IndexedList.h"
+#include "core/Vec3.h"
 #include "model/Molecule.h"
 
 #include <memory>
@@ -55,7 +56,10 @@ private:
     void RecomputeAngles();
 
     std::vector<MeasureEntry> m_entries;
-    float m_x[kMaxEntries] = {}, m_y[kMaxEntries] = {}, m_z[kMaxEntries] = {};
+    // The position widened to double, as distances and angles are computed.
+    Vec3 Widened(int i) const { return {m_position[i][0], m_position[i][1], m_position[i][2]}; }
+
+    Vec3f m_position[kMaxEntries] = {}; // displayed positions, Å
     float m_bond[kMaxEntries - 1] = {};
     float m_angle[kMaxEntries - 2] = {};
     float m_torsion = 0;
@@ -63,8 +67,8 @@ private:
 
 // The angle (radians) at the middle point between p0, p1, p2, as π − acos(u·v / (|u|·|v|)) with
 // u = p1 − p0 and v = p2 − p1. π is taken in single precision, so straight points give 3.1415927.
-double BondAngle(const double p0[3], const double p1[3], const double p2[3]);
+double BondAngle(const Vec3& p0, const Vec3& p1, const Vec3& p2);
 
 // The torsion (radians, [−π, π]) of four points in single precision; 0 when p0, p1, p2 or p1, p2,
 // p3 are (nearly) collinear.
-float TorsionAngle(const float p0[3], const float p1[3], const float p2[3], const float p3[3]);
+float TorsionAngle(const Vec3f& p0, const Vec3f& p1, const Vec3f& p2, const Vec3f& p3);

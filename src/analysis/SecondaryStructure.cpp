@@ -25,22 +25,6 @@ bool Within(double x, double lo, double hi) {
     return lo < x && x < hi;
 }
 
-CaPoint Sub(const CaPoint& a, const CaPoint& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-double Dot(const CaPoint& a, const CaPoint& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-CaPoint Cross(const CaPoint& a, const CaPoint& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-double Length(const CaPoint& a) {
-    return std::sqrt(Dot(a, a));
-}
-
 double Distance(const CaPoint& a, const CaPoint& b) {
     return Length(Sub(a, b));
 }

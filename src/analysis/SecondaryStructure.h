@@ -1,6 +1,8 @@
 // Assigns secondary-structure codes to residues from the geometry of their alpha carbons alone.
 #pragma once
 
+#include "core/Vec3.h"
+
 #include <vector>
 
 class UiHost;
@@ -8,9 +10,7 @@ struct Chain;
 struct Molecule;
 
 // A point in Å, double precision (alpha-carbon coordinates are widened from float).
-struct CaPoint {
-    double x = 0, y = 0, z = 0;
-};
+using CaPoint = Vec3;
 
 // Virtual-bond geometry around residue i of a chain. The defaults mark values that could not be
 // computed; they lie outside every acceptance interval, so they never qualify.

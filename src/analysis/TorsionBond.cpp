@@ -1,6 +1,7 @@
 // The torsion bond: choosing the side of a bond that turns, and turning it.
 #include "analysis/TorsionBond.h"
 
+#include "core/Vec3.h"
 #include "model/Molecule.h"
 #include "model/MotionState.h"
 
@@ -32,7 +33,7 @@ struct Rotation {
 };
 
 // Right-handed rotation by radians about the unit axis (x, y, z).
-Rotation AxisRotation(const float axis[3], float radians) {
+Rotation AxisRotation(const Vec3f& axis, float radians) {
     const float x = axis[0], y = axis[1], z = axis[2];
     const float c = std::cos(radians), s = std::sin(radians), t = 1 - c;
     return {{{t * x * x + c, t * x * y - s * z, t * x * z + s * y},
@@ -102,10 +103,9 @@ void TorsionBond::SetTorsion(double degrees) {
     if (!m_molecule || m_moving.empty())
         return;
     Molecule& mol = *m_molecule;
-    const std::array<float, 3> a = ShownCoordinates(mol, m_a);
-    const std::array<float, 3> pb = ShownCoordinates(mol, m_b);
-    float axis[3] = {pb[0] - a[0], pb[1] - a[1], pb[2] - a[2]};
-    const float length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    const Vec3f a = ShownCoordinates(mol, m_a);
+    Vec3f axis = Sub(ShownCoordinates(mol, m_b), a);
+    const float length = Length(axis);
     if (length < kShortAxis)
         return; // nothing turns, so the applied rotation stays what it was
     for (float& v : axis)
@@ -113,8 +113,7 @@ void TorsionBond::SetTorsion(double degrees) {
     const Rotation r =
         AxisRotation(axis, static_cast<float>((degrees - m_angle) * kRadiansPerDegree));
     for (int i : m_moving) {
-        const std::array<float, 3> p = ShownCoordinates(mol, i);
-        const float d[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]};
+        const Vec3f d = Sub(ShownCoordinates(mol, i), a);
         float turned[3];
         for (int k = 0; k < 3; ++k)
             turned[k] = r.m[k][0] * d[0] + r.m[k][1] * d[1] + r.m[k][2] * d[2] + a[k];

@@ -2,6 +2,7 @@
 // light so they show their colours flat; solids under the switched-on solid lights.
 #include "render/Representations.h"
 
+#include "core/Vec3.h"
 #include "model/Molecule.h"
 #include "render/Primitives.h"
 #include "render/VornLight.h"
@@ -54,7 +55,7 @@ void TurnZOnto(const float* u) {
 // viewing axis toward the eye itself; otherwise a crescent of the open side would show.
 void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgba& c) {
     const float* m = dc.modelView;
-    float e[3];
+    Vec3f e;
     for (int i = 0; i < 3; ++i)
         e[i] = m[i] * p[0] + m[4 + i] * p[1] + m[8 + i] * p[2] + m[12 + i];
     glPushMatrix();
@@ -64,7 +65,7 @@ void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgb
     if (dc.eye != 0)
         glRotatef(-dc.eye * dc.params.stereoAngle, 0, 1, 0);
     // The eye is at the origin: turn +z onto -e.
-    const float length = std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]);
+    const float length = Length(e);
     if (length > 0) {
         const float toEye[3] = {-e[0] / length, -e[1] / length, -e[2] / length};
         TurnZOnto(toEye);
@@ -82,8 +83,7 @@ void OrientAlong(const float* a, const float* b, float length) {
 }
 
 float Distance(const float* a, const float* b) {
-    const float d[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-    return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    return Length(Sub(At(b), At(a)));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "render/VornView.h"
 
 #include "core/HugePages.h"
+#include "core/Vec3.h"
 #include "core/UiHost.h"
 #include "core/VornError.h"
 #include "document/VornDoc.h"
@@ -248,13 +249,12 @@ float CVornView::ScaleToFitSize(bool scaleToFit) const {
     float size = 0;
     if (scaleToFit) {
         // The box around every molecule's centre moved by its translation, seen from the origin.
-        double reach[3] = {0, 0, 0};
+        Vec3 reach = {0, 0, 0};
         for (const auto& mol : m_doc.molecules)
             for (int k = 0; k < 3; ++k)
                 reach[k] = std::max(reach[k], std::fabs(double(mol->motion.translation[k])) +
                                                   mol->boxSize[k] / 2.0);
-        size = static_cast<float>(
-            std::sqrt(reach[0] * reach[0] + reach[1] * reach[1] + reach[2] * reach[2]));
+        size = static_cast<float>(Length(reach));
     } else {
         for (const auto& mol : m_doc.molecules)
             size = std::max(size, mol->boxDiagonal / 2);

@@ -19,8 +19,8 @@ Chain& AddChain(Molecule& mol, const std::vector<CaPoint>& points, int type = kA
         Residue& residue = chain.residues.emplace_back();
         residue.type = type, residue.structure = kCoil, residue.caIndex = mol.AtomCount();
         Atom& atom = mol.atoms.emplace_back();
-        atom.x = static_cast<float>(p.x), atom.y = static_cast<float>(p.y);
-        atom.z = static_cast<float>(p.z);
+        atom.x = static_cast<float>(p[0]), atom.y = static_cast<float>(p[1]);
+        atom.z = static_cast<float>(p[2]);
     }
     return chain;
 }
