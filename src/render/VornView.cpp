@@ -2,8 +2,8 @@
 #include "render/VornView.h"
 
 #include "core/HugePages.h"
-#include "core/Vec3.h"
 #include "core/UiHost.h"
+#include "core/Vec3.h"
 #include "core/VornError.h"
 #include "document/VornDoc.h"
 #include "render/Representations.h"
