@@ -1,0 +1,11 @@
+// Switches a GL capability on or off by a flag.
+#pragma once
+
+#include <GL/gl.h>
+
+inline void SetCapability(GLenum capability, bool on) {
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
