@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+using namespace vorn;
+
 namespace {
 
 struct Source {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+using namespace vorn;
+
 namespace {
 
 constexpr float kSpacing = 80; // Å between copies

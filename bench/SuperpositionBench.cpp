@@ -12,6 +12,8 @@
 #include <random>
 #include <vector>
 
+using namespace vorn;
+
 namespace {
 
 Molecule RandomCloud(int atoms, std::mt19937& random) {

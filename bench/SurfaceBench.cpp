@@ -19,6 +19,8 @@
 #include <sys/resource.h>
 #include <vector>
 
+using namespace vorn;
+
 namespace {
 
 std::vector<Atom> TiledProtein(const Molecule& source, size_t wanted) {

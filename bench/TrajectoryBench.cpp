@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace vorn;
+
 namespace {
 
 Molecule RandomCloud(int atoms, std::mt19937& rng) {

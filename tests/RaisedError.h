@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace vorn {
+
 template <typename F>
 std::string ErrorOf(F work) {
     try {
@@ -25,3 +27,5 @@ std::string SourcedErrorOf(F work) {
     }
     return "no error";
 }
+
+} // namespace vorn

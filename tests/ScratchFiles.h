@@ -6,6 +6,10 @@
 #include <string>
 #include <unistd.h>
 
+namespace vorn {
+
 inline std::string ScratchPath(const std::string& name) {
     return ::testing::TempDir() + "vorn_" + std::to_string(::getpid()) + "_" + name;
 }
+
+} // namespace vorn

@@ -14,6 +14,8 @@
 #include <limits>
 #include <utility>
 
+namespace vorn {
+
 namespace {
 
 using P = ScenePoint;
@@ -259,3 +261,5 @@ std::vector<HydrogenBond> FindHydrogenBonds(const std::vector<const Molecule*>& 
     }
     return bonds;
 }
+
+} // namespace vorn

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace vorn {
+
 struct Molecule;
 
 // A bond from a donor to an acceptor oxygen. Molecules are indices into the list handed to
@@ -55,3 +57,5 @@ bool IsHydrogenBond(const Molecule& donorMolecule, int donorAtom, const Molecule
 // molecules; null entries are skipped. Ordered by donor molecule, donor atom, acceptor molecule,
 // acceptor atom. Candidates come from a spatial grid, so the time grows with the atom count.
 std::vector<HydrogenBond> FindHydrogenBonds(const std::vector<const Molecule*>& molecules);
+
+} // namespace vorn

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vorn {
+
 // Corners: 0 (i, j, k), 1 (i+1, j, k), 2 (i+1, j+1, k), 3 (i, j+1, k), and 4 to 7 the same
 // at k+1. Edges: 0 = 0-1, 1 = 1-2, 2 = 2-3, 3 = 3-0, 4 = 4-5, 5 = 5-6, 6 = 6-7, 7 = 7-4,
 // 8 = 0-4, 9 = 1-5, 10 = 2-6, 11 = 3-7. Case index bit n is corner n.
@@ -291,3 +293,5 @@ inline constexpr std::int8_t kTriangleTable[256][16] = {
     {0, 3, 8, -1},
     {-1},
 };
+
+} // namespace vorn

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vorn {
+
 namespace {
 
 // π rounded to single precision and widened: straight atoms read 3.1415927, not 3.1415926.
@@ -174,3 +176,5 @@ void MeasureTable::RemoveMolecule(const IndexedList<std::unique_ptr<Molecule>>& 
     m_entries.erase(first, m_entries.end());
     Recompute();
 }
+
+} // namespace vorn

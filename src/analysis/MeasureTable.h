@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+namespace vorn {
+
 // One picked atom. Two entries are the same atom when kind, atom index and molecule are equal;
 // serial and model are copied from the atom record when it is picked.
 struct MeasureEntry {
@@ -72,3 +74,5 @@ double BondAngle(const Vec3& p0, const Vec3& p1, const Vec3& p2);
 // The torsion (radians, [−π, π]) of four points in single precision; 0 when p0, p1, p2 or p1, p2,
 // p3 are (nearly) collinear.
 float TorsionAngle(const Vec3f& p0, const Vec3f& p1, const Vec3f& p2, const Vec3f& p3);
+
+} // namespace vorn

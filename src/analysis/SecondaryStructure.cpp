@@ -10,6 +10,8 @@
 #include <cmath>
 #include <optional>
 
+namespace vorn {
+
 namespace {
 
 constexpr double kNotComputed = 500.0;
@@ -313,3 +315,5 @@ bool AssignSecondaryStructure(Molecule& mol, UiHost* ui) {
     }
     return false;
 }
+
+} // namespace vorn

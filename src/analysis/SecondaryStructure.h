@@ -5,6 +5,8 @@
 
 #include <vector>
 
+namespace vorn {
+
 class UiHost;
 struct Chain;
 struct Molecule;
@@ -54,3 +56,5 @@ double VirtualAngle(const CaPoint& p, const CaPoint& a, const CaPoint& b);
 // Signed torsion p0-p1-p2-p3, degrees in [-180, 180]; 500 when three consecutive points are
 // collinear.
 double VirtualDihedral(const CaPoint& p0, const CaPoint& p1, const CaPoint& p2, const CaPoint& p3);
+
+} // namespace vorn

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <complex>
 
+namespace vorn {
+
 namespace {
 
 // Off-diagonal elements, eigenvalues and vector lengths below this count as zero.
@@ -451,3 +453,5 @@ double ComputeRmsd(const Molecule& a, const Molecule& b, const std::vector<int>&
     // No pairs (or no weight) means no deviation to report, not 0/0.
     return total > 0 ? std::sqrt(sum / total) : 0.0;
 }
+
+} // namespace vorn

@@ -3,6 +3,8 @@
 
 #include <vector>
 
+namespace vorn {
+
 struct Atom;
 struct Molecule;
 
@@ -30,3 +32,5 @@ void AlignMolecules(const Molecule& a, Molecule& b, const std::vector<int>& list
 // RMSD (Å) between the displayed positions of the pairs, up to the end of the shorter list.
 double ComputeRmsd(const Molecule& a, const Molecule& b, const std::vector<int>& listA,
                    const std::vector<int>& listB, bool massWeighting);
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+namespace vorn {
+
 namespace {
 
 constexpr const char* kSource = "VornSurface";
@@ -79,3 +81,5 @@ std::string SurfaceAreaReport(Molecule& mol, bool byResidue, UiHost* ui) {
                   "###################################\n# Total Surface Area = %f", total);
     return text + last;
 }
+
+} // namespace vorn

@@ -11,6 +11,8 @@
 #include <limits>
 #include <utility>
 
+namespace vorn {
+
 namespace {
 
 constexpr const char* kSource = "VornSurface";
@@ -215,3 +217,5 @@ void VornSurface::OrientTriangles() {
             std::swap(triangles[t], triangles[t + 2]);
     }
 }
+
+} // namespace vorn

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace vorn {
+
 namespace {
 
 constexpr double kRadiansPerDegree = 0.0174532925;
@@ -128,3 +130,5 @@ void TorsionBond::Clear() {
     m_angle = 0;
     m_molecule = nullptr;
 }
+
+} // namespace vorn

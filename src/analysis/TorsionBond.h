@@ -3,6 +3,8 @@
 
 #include <vector>
 
+namespace vorn {
+
 struct Molecule;
 
 // Held by the view. The rotation is relative: angle 0 is the conformation when the bond was
@@ -37,3 +39,5 @@ private:
     double m_angle = 0;
     Molecule* m_molecule = nullptr;
 };
+
+} // namespace vorn

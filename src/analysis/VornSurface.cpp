@@ -12,6 +12,8 @@
 #include <limits>
 #include <new>
 
+namespace vorn {
+
 namespace {
 
 constexpr const char* kSource = "VornSurface";
@@ -367,3 +369,5 @@ int VornSurface::AddCrossing(const Grid& grid, const int at[3], int axis, Mesh& 
     }
     return static_cast<int>(mesh.points.size() / 3 - 1);
 }
+
+} // namespace vorn

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 class UiHost;
 struct Atom;
 struct Molecule;
@@ -100,3 +102,5 @@ void GetAtomSurfaceArea(const SurfaceMesh& mesh, std::vector<float>& areas);
 // number and area) or per atom (serial number and area), then the total of the listed values.
 // Builds a surface with the current settings when mol has no valid one, and destroys it after.
 std::string SurfaceAreaReport(Molecule& mol, bool byResidue, UiHost* ui);
+
+} // namespace vorn

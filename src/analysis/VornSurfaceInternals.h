@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace vorn {
+
 // Progress over 0 to 200: the field grid fills the first half, the vertex normals the second.
 // Only changed positions are passed on.
 class VornSurface::Progress {
@@ -53,3 +55,5 @@ struct VornSurface::Mesh {
     std::vector<float> points; // x, y, z each
     std::vector<int> triangles;
 };
+
+} // namespace vorn

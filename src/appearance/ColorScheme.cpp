@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <iterator>
 
+namespace vorn {
+
 const Rgba kDefaultElementColors[kElementCount] = {
     {200, 200, 200, 255}, // Carbon
     {143, 143, 255, 255}, // Nitrogen
@@ -281,3 +283,5 @@ void ColorAndMassByElement(Molecule& mol, const ColorTables& tables,
     }
     UpdateBondSplit(mol);
 }
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace vorn {
+
 // The three editable tables of a document, indexed by element, secondary-structure code and
 // residue type. A new set holds the defaults.
 struct ColorTables {
@@ -79,3 +81,5 @@ void ApplyColorScheme(Molecule& mol, ColorTables& tables, const ColorSchemeReque
 // Gives every atom its element colour and mass, as a freshly read molecule gets them.
 void ColorAndMassByElement(Molecule& mol, const ColorTables& tables,
                            const float (&masses)[kElementCount] = kElementMasses);
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <iterator>
 
+namespace vorn {
+
 const float kDefaultElementRadii[kElementCount] = {
     1.689f,  // Carbon
     1.527f,  // Nitrogen
@@ -84,3 +86,5 @@ void SetRadii(Molecule& mol, int scheme, int element, int serial, float radius) 
     }
     mol.radiusScheme = scheme;
 }
+
+} // namespace vorn

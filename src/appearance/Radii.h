@@ -4,6 +4,8 @@
 #include "model/Elements.h"
 #include "model/Molecule.h"
 
+namespace vorn {
+
 // Default display radius of each element, Å.
 extern const float kDefaultElementRadii[kElementCount];
 
@@ -17,3 +19,5 @@ void SetRadii(Molecule& mol, int scheme, int element, int serial, float radius);
 
 // The molecule's table radius for an element index; 15 and above use the "Unknown" entry.
 float ElementRadius(const Molecule& mol, int element);
+
+} // namespace vorn

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace vorn {
+
 // The cells along one axis: `cells` cells of size `cell` from `min`. T is the precision in which
 // the cell of a coordinate is computed; callers that must reproduce earlier results keep theirs.
 template <typename T>
@@ -99,3 +101,5 @@ private:
     int m_n[3] = {0, 0, 0};
     FlatLists m_slots; // list c: the items of cell c
 };
+
+} // namespace vorn

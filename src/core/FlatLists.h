@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 // List i holds Values()[Start(i)] .. Values()[Start(i + 1) - 1]. A million atoms' neighbour lists
 // take two allocations instead of a million.
 class FlatLists {
@@ -79,3 +81,5 @@ FlatLists GroupByKey(int lists, int count, KeyOf keyOf) {
                 static_cast<int>(i);
     return FlatLists(std::move(start), std::move(items));
 }
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
+namespace vorn {
+
 void AdviseHugePages(void* data, std::size_t bytes) {
     constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
     const auto address = reinterpret_cast<std::uintptr_t>(data);
@@ -19,3 +21,5 @@ void KeepFreedHeapMemory() {
     constexpr int kKeptBytes = 512 << 20;
     mallopt(M_TRIM_THRESHOLD, kKeptBytes);
 }
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace vorn {
+
 // Marks the whole 2 MiB pages inside a block that is about to be filled for transparent huge
 // pages. First touching fresh memory costs a page fault per 4 KiB page, which on virtual machines
 // costs several times the work done with the memory; one fault per 2 MiB removes nearly all of it.
@@ -35,3 +37,5 @@ std::vector<T> LargeVector(std::size_t count, const T& value = T()) {
 // back each time, they are faulted in again page by page on the next frame, which takes longer
 // than drawing them. Process-wide and idempotent.
 void KeepFreedHeapMemory();
+
+} // namespace vorn

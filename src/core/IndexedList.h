@@ -10,6 +10,8 @@
 #include <type_traits>
 #include <utility>
 
+namespace vorn {
+
 // Access by index walks from the cursor (the last node reached), from the head or from the tail,
 // whichever is nearest, so sequential access costs O(1) per step. Insertion at an index places the
 // new element before the one that held that index; appending is insertion at Count().
@@ -172,3 +174,5 @@ private:
     mutable int m_cursorIndex = -1;
     int m_count = 0;
 };
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace vorn {
+
 namespace {
 
 // Writing through a symbolic link replaces the file it points to, not the link.
@@ -69,3 +71,5 @@ void ReplacingFile::Discard() {
         unlink(m_temp.c_str());
     m_temp.clear();
 }
+
+} // namespace vorn

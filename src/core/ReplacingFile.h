@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+namespace vorn {
+
 // A file that takes the place of its target only once it is completely written: the text goes to
 // a temporary file in the target's directory (so that the rename stays on one file system), which
 // is flushed to disk and renamed over the target. Until then the old file is untouched, and a
@@ -27,3 +29,5 @@ private:
     std::string m_temp;
     std::FILE* m_file = nullptr;
 };
+
+} // namespace vorn

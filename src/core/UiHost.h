@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace vorn {
+
 // The core reports upward only through this port. The GUI implements it with the main frame;
 // vorn-cli prints messages to stderr; tests record the calls. Every operation may be ignored.
 class UiHost {
@@ -16,3 +18,5 @@ public:
     virtual void SetProgress(int /*position*/) {}
     virtual void EndProgress() {}
 };
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 
+namespace vorn {
+
 template <typename T>
 using Vector3 = std::array<T, 3>;
 using Vec3 = Vector3<double>;
@@ -44,3 +46,5 @@ template <typename T>
 Vector3<T> At(const T* p) {
     return {p[0], p[1], p[2]};
 }
+
+} // namespace vorn

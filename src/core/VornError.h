@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 
+namespace vorn {
+
 class VornError : public std::exception {
 public:
     VornError(std::string message, std::string source, int line)
@@ -24,5 +26,7 @@ private:
     int m_line;
 };
 
+} // namespace vorn
+
 // Raises a VornError from the calling line: VORN_RAISE("pdb", "Can't open file!").
-#define VORN_RAISE(source, message) throw VornError((message), (source), __LINE__)
+#define VORN_RAISE(source, message) throw ::vorn::VornError((message), (source), __LINE__)

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 [[noreturn]] void RaiseForType(int type) {
@@ -257,3 +259,5 @@ void ProcessTrajectory(Molecule& mol, int mode, bool zeroComOnRead) {
         CentreAndAlignFrames(mol, mode, masses, totalMass);
     SetBox(mol);
 }
+
+} // namespace vorn

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+namespace vorn {
+
 struct Molecule;
 
 // Trajectory file type codes.
@@ -57,3 +59,5 @@ bool ReadTrajectoryOnWorker(Molecule& mol, const std::string& fileName, int type
 // screen), treats the frames by mode (TrajectoryMode) and sets boxMin, boxSize and boxDiagonal
 // over the atoms and all frames. A zero total mass leaves coordinates uncentred and unturned.
 void ProcessTrajectory(Molecule& mol, int mode, bool zeroComOnRead);
+
+} // namespace vorn

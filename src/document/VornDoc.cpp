@@ -14,6 +14,8 @@
 #include <iterator>
 #include <new>
 
+namespace vorn {
+
 CVornDoc::CVornDoc(UiHost* ui) : m_ui(ui) {
     std::copy(std::begin(kElementMasses), std::end(kElementMasses), std::begin(massTable));
 }
@@ -191,7 +193,7 @@ void CVornDoc::FindHydrogenBonds() {
     std::vector<const Molecule*> list;
     for (const auto& m : molecules)
         list.push_back(m.get());
-    hydrogenBonds = ::FindHydrogenBonds(list);
+    hydrogenBonds = vorn::FindHydrogenBonds(list);
 }
 
 void CVornDoc::ResetPlayback() {
@@ -235,3 +237,5 @@ void CVornDoc::ShowFrameIndex() {
         if (!m->frames.Empty())
             m->currentFrame = m_frameIndex % (m->frames.Count() + 1);
 }
+
+} // namespace vorn

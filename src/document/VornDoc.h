@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 class UiHost;
 
 // File type codes.
@@ -116,3 +118,5 @@ private:
     int m_frameIndex = 0;
     int m_frameModulus = 0;
 };
+
+} // namespace vorn

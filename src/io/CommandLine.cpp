@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+namespace vorn {
+
 const char kCommandLineHelpTitle[] = "Command Line Options";
 
 const char kCommandLineHelpText[] =
@@ -192,3 +194,5 @@ void ParseCommandLine(int argc, char** argv, CCommandLineOptions& options) {
         options.ParseParam(isOption ? param + 1 : param, isOption, i == argc - 1);
     }
 }
+
+} // namespace vorn

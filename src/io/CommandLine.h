@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace vorn {
+
 // The help window's title and text (CR LF line ends, tabs between the columns).
 extern const char kCommandLineHelpTitle[];
 extern const char kCommandLineHelpText[];
@@ -55,3 +57,5 @@ void ExpandWildcard(const std::string& pattern, IndexedList<std::string>& out);
 // Hands argv[1..] to options.ParseParam. Only a leading "-" marks an option: on Linux a leading
 // "/" starts an absolute path (/home/me/x.pdb), so it is a file name, never an option.
 void ParseCommandLine(int argc, char** argv, CCommandLineOptions& options);
+
+} // namespace vorn

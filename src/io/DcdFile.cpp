@@ -8,6 +8,8 @@
 #include <cstring>
 #include <sys/types.h>
 
+namespace vorn {
+
 namespace {
 
 const char* const kSource = "DCD";
@@ -306,3 +308,5 @@ void DcdFile::ReadFrame(float* dest, int atomCount, int valueSize) {
                 m_swap);
     }
 }
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 // A DCD file is a sequence of records, each framed by its byte length as a 32-bit integer before
 // and after it (the markers). The header gives the atom count; the value size (4 or 8 bytes) and
 // the frame count follow from the file length. Files written with a periodic box carry a 48-byte
@@ -63,3 +65,5 @@ private:
     int m_valueSize = 0;       // bytes per coordinate value of the header read last
     std::vector<unsigned char> m_buffer; // one coordinate record with the two markers after it
 };
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace vorn {
+
 namespace {
 constexpr unsigned kBufferBytes = 256 * 1024;
 } // namespace
@@ -70,3 +72,5 @@ long long GzLineReader::EstimatedBytes() const {
     // gzip packs coordinate text about four to one.
     return gzdirect(m_gz) ? m_fileBytes : m_fileBytes * 4;
 }
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 #include <string>
 #include <zlib.h>
 
+namespace vorn {
+
 // A compressed stream may unpack to the larger of floorBytes and ratio times the compressed
 // file's size. Coordinate text packs about four to one, so a ratio of 100 leaves wide
 // headroom, while a crafted stream (deflate reaches about 1000 to one) stops after a bounded
@@ -49,3 +51,5 @@ private:
     char m_line[kMaxLineChars + 1];
     char m_rest[kMaxLineChars + 1];
 };
+
+} // namespace vorn

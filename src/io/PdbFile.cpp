@@ -21,6 +21,8 @@
 #include <optional>
 #include <utility>
 
+namespace vorn {
+
 namespace {
 
 using namespace tokens;
@@ -577,3 +579,5 @@ float PdbFile::OccupancyMax() const {
 float PdbFile::OccupancyMin() const {
     return MagnitudeExtreme(records, &PdbRecord::occupancy, false);
 }
+
+} // namespace vorn

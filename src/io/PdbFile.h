@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace vorn {
+
 // One ATOM or HETATM line. Also the record the PDB writer emits.
 struct PdbRecord {
     char record[8] = ""; // "ATOM" or "HETATM", upper-cased
@@ -79,3 +81,5 @@ private:
     int m_count;
     std::unordered_map<int, int> m_first;
 };
+
+} // namespace vorn

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstring>
 
+namespace vorn {
+
 namespace {
 
 const char* const kSource = "pdb";
@@ -86,3 +88,5 @@ bool WritePdbRecords(const PdbFile& pdb, const std::string& fileName, int precis
         VORN_RAISE(kSource, "Can't open file");
     return WritePdbRecords(pdb, out.File(), precision, conect) && out.Commit();
 }
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace vorn {
+
 // Number of decimals of the written coordinates; other values are clamped into this range.
 constexpr int kPdbMinPrecision = 3;
 constexpr int kPdbMaxPrecision = 15;
@@ -23,3 +25,5 @@ bool WritePdbRecords(const PdbFile& pdb, std::FILE* file, int precision, bool co
 // temporary file beside it that is renamed over it. Raises VornError "Can't open file" when the
 // temporary cannot be made; false (the old file untouched) when writing or replacing failed.
 bool WritePdbRecords(const PdbFile& pdb, const std::string& fileName, int precision, bool conect);
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cmath>
 
+namespace vorn {
+
 namespace tokens {
 
 namespace {
@@ -131,3 +133,5 @@ float ToFloat(const char* begin, const char* end) {
 }
 
 } // namespace tokens
+
+} // namespace vorn

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+namespace vorn {
+
 namespace tokens {
 
 // A token points into its line; nothing is allocated.
@@ -67,3 +69,5 @@ inline float ToFloat(Token t) {
 }
 
 } // namespace tokens
+
+} // namespace vorn

@@ -15,6 +15,8 @@
 #include <tuple>
 #include <utility>
 
+namespace vorn {
+
 namespace {
 
 // The cell-size rule gives at most 51 cells per axis; the clamp only guards degenerate input.
@@ -343,3 +345,5 @@ PairList FindBondedPairs(const PdbFile& pdb, int n) {
         return {};
     return FindPairs(BuildGrid(pdb, n));
 }
+
+} // namespace vorn

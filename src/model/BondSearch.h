@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 class PdbFile;
 
 using PairList = std::vector<std::pair<int, int>>;
@@ -24,3 +26,5 @@ float BondRadius(const char* atomName);
 // occupied cells with z slowest and x fastest, then the neighbour cells, then the atoms of the
 // cell, then those of the neighbour. An atom at the cap keeps the bonds found first.
 PairList FindBondedPairs(const PdbFile& pdb, int n);
+
+} // namespace vorn

@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <utility>
 
+namespace vorn {
+
 namespace {
 
 int AtomTotal(const PdbFile& pdb) {
@@ -215,3 +217,5 @@ Connectivity MakeConnectivity(const PdbFile& pdb, bool indexModeRequested) {
     IndicesToSerials(conn, pdb);
     return conn;
 }
+
+} // namespace vorn

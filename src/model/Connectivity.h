@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace vorn {
+
 class PdbFile;
 
 // Bonded lists, one entry per owner atom. Owners and values are atom indices (index mode) or
@@ -29,3 +31,5 @@ Connectivity FileConnectivity(const PdbFile& pdb);
 // Computed bonds, with the file's CONECT lists taking precedence for the atoms they name.
 // indexModeRequested is the mode the caller prefers; the result says which mode it is in.
 Connectivity MakeConnectivity(const PdbFile& pdb, bool indexModeRequested);
+
+} // namespace vorn

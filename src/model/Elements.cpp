@@ -3,6 +3,8 @@
 
 #include <cctype>
 
+namespace vorn {
+
 const char* const kElementNames[kElementCount] = {
     "Carbon", "Nitrogen", "Oxygen",    "Sulfur",    "Hydrogen", "Phosphorus", "Chlorine", "Zinc",
     "Sodium", "Iron",     "Magnesium", "Potassium", "Calcium",  "Iodine",     "Unknown"};
@@ -109,3 +111,5 @@ int ResidueTypeOfName(const char* name) {
         return kUnknownResidue;
     }
 }
+
+} // namespace vorn

@@ -2,6 +2,8 @@
 // masses.
 #pragma once
 
+namespace vorn {
+
 // Element indices. An atom's element is fixed when it is read, from its atom name.
 enum Element {
     kCarbon = 0,
@@ -87,3 +89,5 @@ extern const float kElementMasses[kElementCount];                   // atomic ma
 extern const char* const kResidueTypeNames[kResidueTypeCount];      // "ALA" ... "U", "UNK"
 extern const char* const kStructureLongNames[kStructureCodeCount];  // "Coil" ... ; "" for 7
 extern const char* const kStructureShortNames[kStructureCodeCount]; // "Coil" ... ; "" for 7
+
+} // namespace vorn

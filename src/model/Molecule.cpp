@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace vorn {
+
 int Molecule::ResidueCount() const {
     int count = 0;
     for (const Chain& chain : chains)
@@ -36,3 +38,5 @@ bool FindResidueByNumber(const Molecule& mol, int number, int& chainIndex, int& 
     }
     return false;
 }
+
+} // namespace vorn

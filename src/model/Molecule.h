@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 // Display colour of an atom, four bytes (A = 255 is opaque).
 struct Rgba {
     std::uint8_t r = 255, g = 255, b = 255, a = 255;
@@ -128,3 +130,5 @@ int FindAtomBySerial(const Molecule& mol, int serial);
 
 // The first residue, scanning chains in order, with the given number; false when there is none.
 bool FindResidueByNumber(const Molecule& mol, int number, int& chainIndex, int& residueIndex);
+
+} // namespace vorn

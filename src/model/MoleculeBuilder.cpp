@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 // Number of models of a multi-model file: one more than the number of model changes between
@@ -234,3 +236,5 @@ void BuildMolecule(Molecule& mol, const PdbFile& pdb, bool multiModel, bool conn
     mol.occMin = pdb.OccupancyMin();
     AddMonitors(mol, pdb);
 }
+
+} // namespace vorn

@@ -2,6 +2,8 @@
 // residues, bonds, lone oxygens, value ranges and monitors.
 #pragma once
 
+namespace vorn {
+
 class PdbFile;
 class UiHost;
 struct Molecule;
@@ -10,3 +12,5 @@ struct Molecule;
 // from coordinates (else the file's CONECT lists are the only bonds). Warnings go to ui (may be
 // null).
 void BuildMolecule(Molecule& mol, const PdbFile& pdb, bool multiModel, bool connect, UiHost* ui);
+
+} // namespace vorn

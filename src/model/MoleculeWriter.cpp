@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace vorn {
+
 namespace {
 
 const char* const kSource = "pdb";
@@ -183,3 +185,5 @@ bool ExportTrajectory(const Molecule& mol, const std::string& fileName, int star
     }
     return true;
 }
+
+} // namespace vorn

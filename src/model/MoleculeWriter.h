@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 class UiHost;
 struct Molecule;
 
@@ -43,3 +45,5 @@ std::string SaveCoordinates(const std::vector<const Molecule*>& molecules,
 // are shown through ui (may be null) and return false; a file that cannot be made raises.
 bool ExportTrajectory(const Molecule& mol, const std::string& fileName, int start, int stop,
                       UiHost* ui);
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace vorn {
+
 std::array<float, 16> QuaternionToMatrix(const Quaternion& q) {
     const float x = q.x, y = q.y, z = q.z, w = q.w;
     return {1 - 2 * (y * y + z * z),
@@ -92,3 +94,5 @@ std::array<double, 3> DisplayMap::Position(int atom) const {
 std::array<double, 3> DisplayPosition(const Molecule& mol, int atom) {
     return DisplayMap(mol).Position(atom);
 }
+
+} // namespace vorn

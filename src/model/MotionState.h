@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+namespace vorn {
+
 struct Atom;
 struct Molecule;
 
@@ -86,3 +88,5 @@ private:
 // The coordinates of atom i before the motion state applies: the current frame's when the
 // molecule shows one (currentFrame k > 0 shows frame k − 1), else the atom's own.
 std::array<float, 3> ShownCoordinates(const Molecule& mol, int atom);
+
+} // namespace vorn

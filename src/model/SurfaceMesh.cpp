@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vorn {
+
 // Rounded to the nearest step: truncating would show the default spacing 0.595 as 69.
 int SurfaceMesh::Quality() const {
     const float quality = (1.0f - (spacing - 0.1f) * 0.6060606f) * 100.0f;
@@ -23,3 +25,5 @@ void SurfaceMesh::DestroySurface() {
     std::vector<int>().swap(triangles);
     valid = false;
 }
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vorn {
+
 // Built by VornSurface; copying a molecule copies its mesh (and nothing of the build's scratch).
 struct SurfaceMesh {
     bool valid = false;            // a surface has been built
@@ -40,3 +42,5 @@ struct SurfaceMesh {
     // Frees the arrays and clears valid; the settings stay.
     void DestroySurface();
 };
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vorn {
+
 struct DibImage {
     int width = 0;
     int height = 0;
@@ -19,3 +21,5 @@ struct DibImage {
         return bits.data() + static_cast<std::size_t>(y) * RowBytes();
     }
 };
+
+} // namespace vorn

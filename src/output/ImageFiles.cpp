@@ -14,6 +14,8 @@
 #include <new>
 #include <png.h>
 
+namespace vorn {
+
 namespace {
 
 const char* const kSource = "Vorn";
@@ -223,3 +225,5 @@ void WritePngFile(const std::string& path, const DibImage& image, const std::str
     RaiseForPng(result, job);
     CommitOrRaise(file, path);
 }
+
+} // namespace vorn

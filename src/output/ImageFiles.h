@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace vorn {
+
 // Pixels per side that a capture never exceeds, so its bitmap stays within what can be allocated.
 constexpr int kMaxCaptureSide = 1000;
 
@@ -30,3 +32,5 @@ void WriteBmpFile(const std::string& path, const DibImage& image);
 // target is replaced only by a complete file. Raises VornError (with libpng's message when libpng
 // fails) on failure.
 void WritePngFile(const std::string& path, const DibImage& image, const std::string& title);
+
+} // namespace vorn

@@ -10,6 +10,8 @@
 #include <EGL/eglext.h>
 #include <string>
 
+namespace vorn {
+
 namespace {
 
 struct FramebufferCalls {
@@ -153,3 +155,5 @@ private:
 std::unique_ptr<OffscreenContext> CreateEglOffscreenContext(int width, int height, int depthBits) {
     return std::make_unique<EglOffscreenContext>(width, height, depthBits);
 }
+
+} // namespace vorn

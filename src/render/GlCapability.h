@@ -3,9 +3,13 @@
 
 #include <GL/gl.h>
 
+namespace vorn {
+
 inline void SetCapability(GLenum capability, bool on) {
     if (on)
         glEnable(capability);
     else
         glDisable(capability);
 }
+
+} // namespace vorn

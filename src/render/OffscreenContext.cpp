@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 
+namespace vorn {
+
 DibImage ReadPixelsAsDib(int width, int height) {
     DibImage image;
     image.width = width;
@@ -14,3 +16,5 @@ DibImage ReadPixelsAsDib(int width, int height) {
     glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, image.bits.data());
     return image;
 }
+
+} // namespace vorn

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace vorn {
+
 class OffscreenContext {
 public:
     virtual ~OffscreenContext() = default;
@@ -25,3 +27,5 @@ DibImage ReadPixelsAsDib(int width, int height);
 // object of the given colour and depth bits. Raises VornError (source "VornView") when no context
 // can be had.
 std::unique_ptr<OffscreenContext> CreateEglOffscreenContext(int width, int height, int depthBits);
+
+} // namespace vorn

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+namespace vorn {
+
 // Nothing to show and nobody to ask for a repaint: the picture is drawn when asked.
 class OffscreenPicture::Host : public ViewHost {
 public:
@@ -40,3 +42,5 @@ DibImage OffscreenPicture::Render() {
     m_view->RenderScene(0);
     return ReadPixelsAsDib(m_context->Width(), m_context->Height());
 }
+
+} // namespace vorn

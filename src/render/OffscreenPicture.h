@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+namespace vorn {
+
 class CVornDoc;
 class CVornView;
 class OffscreenContext;
@@ -29,3 +31,5 @@ private:
     std::unique_ptr<Host> m_host;
     std::unique_ptr<CVornView> m_view;
 };
+
+} // namespace vorn

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+namespace vorn {
+
 namespace {
 
 struct QuadricDeleter {
@@ -217,3 +219,5 @@ bool ApplyCustomResolution(int index, int value, int& resolution, Resolution& re
     resolution = kCustomResolution;
     return true;
 }
+
+} // namespace vorn

@@ -4,6 +4,8 @@
 
 #include "render/ViewParameters.h"
 
+namespace vorn {
+
 // Fixed display-list names.
 enum PrimitiveList {
     kSelectionHemisphere = 1, // radius 1, slices selectionRes
@@ -48,3 +50,5 @@ private:
 // anything else change nothing; returns whether something changed.
 bool ApplyCustomResolution(int index, int value, int& resolution, Resolution& res,
                            Primitives& primitives);
+
+} // namespace vorn

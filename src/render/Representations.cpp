@@ -12,6 +12,8 @@
 #include <cmath>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 // Hetero atoms and their bonds are hidden while the molecule's solvent flag is off.
@@ -207,3 +209,5 @@ bool DrawAtomsAndBonds(const Molecule& mol, const DrawContext& dc) {
         return false;
     }
 }
+
+} // namespace vorn

@@ -3,6 +3,8 @@
 
 #include "render/ViewParameters.h"
 
+namespace vorn {
+
 class LightSet;
 struct Molecule;
 class Primitives;
@@ -27,3 +29,5 @@ void DrawWireFrame(const Molecule& mol, const DrawContext& dc);
 void DrawCpk(const Molecule& mol, const DrawContext& dc);
 void DrawPoints(const Molecule& mol, const DrawContext& dc);
 void DrawSticks(const Molecule& mol, const DrawContext& dc);
+
+} // namespace vorn

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vorn {
+
 namespace {
 
 constexpr float kInverseSqrt2 = 0.70710678f;
@@ -40,3 +42,5 @@ Quaternion TrackballIncrement(TrackPoint p1, TrackPoint p2, float size) {
     const float s = std::sin(angle / 2) / length;
     return {axis[0] * s, axis[1] * s, axis[2] * s, std::cos(angle / 2)};
 }
+
+} // namespace vorn

@@ -4,6 +4,8 @@
 
 #include "model/MotionState.h"
 
+namespace vorn {
+
 struct TrackPoint {
     float x = 0, y = 0;
 };
@@ -14,3 +16,5 @@ TrackPoint NormalisedPoint(int x, int y, int width, int height);
 // The quaternion that turns the ball of radius size (the sensitivity; smaller turns faster) as
 // the mouse moves from p1 to p2; the identity when they coincide.
 Quaternion TrackballIncrement(TrackPoint p1, TrackPoint p2, float size);
+
+} // namespace vorn

@@ -1,6 +1,8 @@
 // What the view asks of the window that hosts it: repaints, buffer swaps, the mouse, the clock.
 #pragma once
 
+namespace vorn {
+
 // The GL widget implements it in the GUI, the off-screen renderer in vorn-cli, a double in tests.
 // The dialog hooks default to nothing: only the GUI has those windows.
 class ViewHost {
@@ -22,3 +24,5 @@ public:
     virtual void NotifyAlignmentDialog() {}
     virtual void RefreshMoleculeSelection() {}
 };
+
+} // namespace vorn

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace vorn {
+
 // Render modes stored per molecule.
 enum RenderMode {
     kHideMolecule = 0,
@@ -83,3 +85,5 @@ struct ViewParameters {
     unsigned frameTime = ~0u, previousFrameTime = 0; // milliseconds of the steady clock
     float lastScaleX = 0;                            // of field-of-view drags, window pixels
 };
+
+} // namespace vorn

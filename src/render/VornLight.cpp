@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace vorn {
+
 namespace {
 
 constexpr int kAmbientLight = 6;
@@ -139,3 +141,5 @@ void LoadMaterial(float matShininess, const float matSpecular[4]) {
     // GL refuses exponents outside 0 to 128; a hand-edited setting must not leave the old one.
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(matShininess, 0.0f, 128.0f));
 }
+
+} // namespace vorn

@@ -2,6 +2,8 @@
 // lights plus an ambient light that solids are drawn with.
 #pragma once
 
+namespace vorn {
+
 // Hands out the eight light names GL_LIGHT0 to GL_LIGHT7 of one context, never giving one back.
 class LightNames {
 public:
@@ -61,3 +63,5 @@ private:
 
 // Front-and-back material: specular reflectance and shininess.
 void LoadMaterial(float matShininess, const float matSpecular[4]);
+
+} // namespace vorn

@@ -17,6 +17,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace vorn {
+
 namespace {
 
 const char* const kSource = "VornView";
@@ -281,3 +283,5 @@ void CVornView::DocumentChanged() {
 void CVornView::RequestRedraw() {
     m_host.RequestRedraw();
 }
+
+} // namespace vorn

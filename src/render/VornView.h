@@ -6,6 +6,8 @@
 #include "render/ViewParameters.h"
 #include "render/VornLight.h"
 
+namespace vorn {
+
 class CVornDoc;
 class UiHost;
 class ViewHost;
@@ -127,3 +129,5 @@ private:
     float m_inverseRotation[16]; // of the molecule being drawn, for facing hemispheres
     float m_modelView[16];       // of the molecule being drawn
 };
+
+} // namespace vorn

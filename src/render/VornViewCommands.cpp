@@ -5,6 +5,8 @@
 
 #include <GL/gl.h>
 
+namespace vorn {
+
 void CVornView::ToggleScaleToFit() {
     params.scaleToFit = !params.scaleToFit;
     params.sceneScale = ScaleToFitSize(params.scaleToFit);
@@ -175,3 +177,5 @@ void CVornView::ApplyLighting(const LightingChoice& choice) {
     m_lights.Apply(choice, params.matShininess, params.matSpecular);
     RequestRedraw();
 }
+
+} // namespace vorn

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace vorn {
+
 namespace {
 
 // One arrow-key press turns by a trackball step of this many normalised units.
@@ -281,3 +283,5 @@ void CVornView::ToggleMomentum() {
     if (!params.momentumEnabled && params.spinning)
         StopSpinning();
 }
+
+} // namespace vorn

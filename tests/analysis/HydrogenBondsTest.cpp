@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 using Bonds = std::vector<HydrogenBond>;
@@ -137,3 +139,5 @@ TEST(HydrogenBonds, GridSearchFindsWhatEveryPairFinds) {
 }
 
 } // namespace
+
+} // namespace vorn

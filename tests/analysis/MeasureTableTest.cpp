@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 std::unique_ptr<Molecule> MoleculeOf(const std::vector<std::array<float, 3>>& points,
@@ -128,3 +130,5 @@ TEST(MeasureTable, RemoveMoleculeDropsItsEntriesOnly) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 using Codes = std::vector<int>;
@@ -155,3 +157,5 @@ TEST(SecondaryStructureChains, IdealNucleicShortAndEmptyChains) {
     EXPECT_EQ(CodesOf(mol.chains[2]), Codes(6, kNucleicHelix));
     EXPECT_EQ(CodesOf(mol.chains[3]), Codes(3, kCoil));
 }
+
+} // namespace vorn

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 using Point = std::array<double, 3>;
@@ -146,3 +148,5 @@ TEST(Superposition, MassWeightingUsesTheMeanMassOfAPair) {
 }
 
 } // namespace
+
+} // namespace vorn

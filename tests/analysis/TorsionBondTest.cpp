@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 using Point = std::array<float, 3>;
@@ -123,3 +125,5 @@ TEST(TorsionBond, TurnsAProteinSideChainFullCircle) {
 }
 
 } // namespace
+
+} // namespace vorn

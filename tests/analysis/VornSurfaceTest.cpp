@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 // A lone atom's surface lies where 1 / (1 + s³) = 0.475, s = (d / R)²: at d = 1.017 R.
@@ -191,3 +193,5 @@ TEST(VornSurfaceReport, ATemporarySurfaceIsDestroyedAndABuiltOneKept) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 class ColorSchemeTest : public ::testing::Test {
 protected:
     static Rgba C(int r, int g, int b) { return FieldColor(r, g, b, 255); }
@@ -118,3 +120,5 @@ TEST_F(ColorSchemeTest, RampFieldAndResidueSchemes) {
     EXPECT_EQ(mol.atoms[3].color, C(191, 127, 63));
     EXPECT_EQ(mol.atoms[6].color, C(127, 255, 127)); // each chain starts again
 }
+
+} // namespace vorn

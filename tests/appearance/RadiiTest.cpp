@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 TEST(RadiiTest, ElementAndAtomSchemes) {
     Molecule mol;
     mol.atoms.resize(4);
@@ -37,3 +39,5 @@ TEST(RadiiTest, FieldScales) {
     SetRadii(mol, 5, 0, 0, 0.0f); // not a scheme
     EXPECT_EQ(mol.radiusScheme, kRadiusByOccupancy);
 }
+
+} // namespace vorn

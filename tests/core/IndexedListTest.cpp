@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 std::vector<int> Contents(const IndexedList<int>& list) {
@@ -62,3 +64,5 @@ TEST(VornErrorTest, EmptyMessageStillSaysSomethingFailed) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 using Frame = std::vector<float>; // x, y, z per atom
@@ -154,3 +156,5 @@ TEST(ProcessTrajectory, ModesCentreAlignAndBox) {
     for (int i = 0; i < 12; ++i)
         EXPECT_NEAR(turned.frames[0][i], structure[i], 1e-5) << i;
 }
+
+} // namespace vorn

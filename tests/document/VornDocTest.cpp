@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 const std::string kData = VORN_TEST_DATA;
@@ -184,3 +186,5 @@ TEST(VornDoc, KeepsHydrogenBondsAndMeasuresInStepWithItsMolecules) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace vorn;
+
 namespace {
 
 // The parser expands wildcards against the current directory: it becomes a scratch tree with a

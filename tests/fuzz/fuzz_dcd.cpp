@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+using namespace vorn;
+
 namespace {
 
 constexpr std::int64_t kMinAtoms = 2;

@@ -8,6 +8,8 @@
 #include <string>
 #include <zlib.h>
 
+using namespace vorn;
+
 namespace {
 
 // The first byte picks the variant, and stays part of the file text. Odd first bytes other than

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 using Names = std::vector<std::string>;
@@ -116,3 +118,5 @@ TEST(CommandLine, WildcardsKeepThePatternsDirectory) {
     std::filesystem::current_path(oldCwd);
     std::filesystem::remove_all(root);
 }
+
+} // namespace vorn

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 float Value(int frame, int atom, int axis) {
@@ -155,3 +157,5 @@ TEST(DcdFileTest, TruncatedAndDamagedFrames) {
     dcd.ReadFrame(xyz, 11, 4); // not the header's atom count
     EXPECT_EQ(dcd.ErrorText(), "Error reading DCD file!");
 }
+
+} // namespace vorn

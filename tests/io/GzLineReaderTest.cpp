@@ -11,6 +11,8 @@
 #include <string>
 #include <zlib.h>
 
+namespace vorn {
+
 namespace {
 
 std::string Gzip(const std::string& text) {
@@ -92,3 +94,5 @@ TEST(GzLineReaderTest, PdbReaderRefusesAGzipBomb) {
     }
     std::remove(path.c_str());
 }
+
+} // namespace vorn

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -107,3 +109,5 @@ TEST(PdbBadInputTest, ImpliedModelAfterTheLargestModelNumber) {
     EXPECT_EQ(pdb.records[0].model, INT_MAX);
     EXPECT_EQ(pdb.records[1].model, INT_MAX);
 }
+
+} // namespace vorn

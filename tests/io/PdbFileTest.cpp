@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 PdbFile ReadText(const std::string& text) {
@@ -178,3 +180,5 @@ TEST(PdbFileTest, ReadsRealFiles) {
 }
 
 } // namespace
+
+} // namespace vorn

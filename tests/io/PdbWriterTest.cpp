@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+namespace vorn {
+
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
@@ -64,3 +66,5 @@ TEST_F(PdbWriter, LineFormats) {
 }
 
 } // namespace
+
+} // namespace vorn

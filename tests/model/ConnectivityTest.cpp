@@ -13,6 +13,8 @@
 #include <set>
 #include <utility>
 
+namespace vorn {
+
 namespace {
 
 using List = std::vector<int>;
@@ -180,3 +182,5 @@ TEST(ConnectivityMerge, ListedBondsStopAtTheCap) {
                     conn.bonded[1].ToVector().back(), conn.bonded[56].size()}),
               (List{16, 17, 16, 56, 0})); // sizes and last partners of atoms 1, 2 and 57
 }
+
+} // namespace vorn

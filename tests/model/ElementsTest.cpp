@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 namespace {
 
 TEST(ElementOfAtomName, FirstLetterAfterLeadingNonLettersDecides) {
@@ -55,3 +57,5 @@ TEST(ResidueTypeOfName, LettersDecideInOrder) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 struct RecordingHost : UiHost {
@@ -166,3 +168,5 @@ TEST(BuildMolecule, ConectBondsLoneOxygensMonitorsAndRanges) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+namespace vorn {
+
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
@@ -159,3 +161,5 @@ TEST_F(MoleculeWriter, ExportTrajectory) {
 }
 
 } // namespace
+
+} // namespace vorn

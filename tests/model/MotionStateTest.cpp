@@ -6,6 +6,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 namespace {
 
 // A quarter turn about z.
@@ -61,3 +63,5 @@ TEST(MotionState, DisplayPositionTranslatesThenTurnsAndFollowsTheShownFrame) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace vorn {
+
 // An ATOM record of the given name and position; residue fields are left empty.
 inline PdbRecord AtomRecord(int serial, const char* name, float x, float y, float z, int model) {
     PdbRecord r;
@@ -17,3 +19,5 @@ inline PdbRecord AtomRecord(int serial, const char* name, float x, float y, floa
     r.model = model;
     return r;
 }
+
+} // namespace vorn

@@ -11,6 +11,8 @@
 #include <png.h>
 #include <unistd.h>
 
+namespace vorn {
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -121,3 +123,5 @@ TEST_F(ImageDir, FailedWritesRaiseAndLeaveTargetsAlone) {
     EXPECT_EQ(ReadFile(path), "earlier picture");
     EXPECT_EQ(EntryCount(), 1);
 }
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 namespace {
 
 using B = CVornView::Buttons;
@@ -153,3 +155,5 @@ TEST(MotionControl, ArrowKeysAndSensitivity) {
 }
 
 } // namespace
+
+} // namespace vorn

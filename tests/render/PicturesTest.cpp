@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+namespace vorn {
+
 namespace {
 
 const std::string kData = VORN_TEST_DATA;
@@ -279,3 +281,5 @@ TEST(Pictures, StereoDrawsEachEyeInItsHalfWithLitSpheres) {
         EXPECT_GT(middle.Max(), 120) << "half " << half;
     }
 }
+
+} // namespace vorn

@@ -12,6 +12,8 @@
 #include <tuple>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 struct Drawn {
@@ -110,3 +112,5 @@ TEST(PrimitivesTest, GeometryListsAndResolutions) {
         EXPECT_FALSE(ApplyCustomResolution(index, 40, resolution, res, primitives)) << index;
     EXPECT_EQ(std::tuple(resolution, res.atomRes), std::tuple(int{kMediumResolution}, 8));
 }
+
+} // namespace vorn

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 OffscreenContext& TestContext() {
     static std::unique_ptr<OffscreenContext> context;
     if (!context) {
@@ -38,3 +40,5 @@ Molecule& ViewFixture::AddMolecule(const std::vector<std::array<float, 3>>& plac
     doc.primary = &added;
     return added;
 }
+
+} // namespace vorn

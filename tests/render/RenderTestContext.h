@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 // One context of 320 × 240 for the whole test program, made current on first use. A machine
 // that cannot give one fails the test that asked (it never skips).
 OffscreenContext& TestContext();
@@ -60,3 +62,5 @@ struct ViewFixture {
     CVornDoc doc;
     CVornView view;
 };
+
+} // namespace vorn

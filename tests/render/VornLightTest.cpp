@@ -9,6 +9,8 @@
 #include <array>
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 using Quad = std::array<float, 4>;
 
 static Quad Get(unsigned name, GLenum what, bool material = false) {
@@ -63,3 +65,5 @@ TEST(LightSetTest, NamesApplySwitchesAndWindowRoundTrip) {
     EXPECT_FLOAT_EQ(Get(GL_FRONT, GL_SPECULAR, true)[2], 0.05f);
     EXPECT_EQ(Get(GL_FRONT, GL_SPECULAR, true)[3], 0.7f); // alpha untouched
 }
+
+} // namespace vorn

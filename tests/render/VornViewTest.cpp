@@ -7,6 +7,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+namespace vorn {
+
 namespace {
 
 // The aspect ratio of the current perspective: m[5] / m[0] of the projection matrix.
@@ -200,3 +202,5 @@ TEST(VornView, CommandsChangeActiveMoleculesAndColours) {
 }
 
 } // namespace
+
+} // namespace vorn

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 const std::set<std::string> kValueFlags = {"-o",     "--select", "--precision", "--start",
@@ -72,3 +74,5 @@ Arguments ParseArguments(int argc, char** argv) {
     ParseCommandLine(static_cast<int>(rest.size()), rest.data(), args.reading);
     return args;
 }
+
+} // namespace vorn

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace vorn {
+
 // A command line that cannot be run; the message is printed with the usage text.
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -31,3 +33,5 @@ struct Arguments {
 // The tool's flags are taken out first (they start with "--", or are "-o"); the rest is parsed
 // as the viewer parses its command line. Raises UsageError or VornError.
 Arguments ParseArguments(int argc, char** argv);
+
+} // namespace vorn

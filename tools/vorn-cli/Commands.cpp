@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+namespace vorn {
+
 namespace {
 
 // Warnings that the viewer shows in a message box are printed to stderr.
@@ -265,3 +267,5 @@ int RunRender(const Arguments& args) {
         WriteBmpFile(out, image);
     return 0;
 }
+
+} // namespace vorn

@@ -1,6 +1,8 @@
 // The commands of vorn-cli; each returns the exit status.
 #pragma once
 
+namespace vorn {
+
 struct Arguments;
 
 int RunInfo(const Arguments& args);
@@ -12,3 +14,5 @@ int RunTraj(const Arguments& args);
 int RunArea(const Arguments& args);
 int RunHbonds(const Arguments& args);
 int RunRender(const Arguments& args);
+
+} // namespace vorn

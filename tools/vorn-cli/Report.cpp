@@ -4,6 +4,8 @@
 #include "model/Elements.h"
 #include "model/Molecule.h"
 
+namespace vorn {
+
 void PrintInfo(std::FILE* out, const Molecule& mol) {
     int hetero = 0;
     for (const Atom& atom : mol.atoms)
@@ -53,3 +55,5 @@ void PrintBonds(std::FILE* out, const Molecule& mol) {
         std::fprintf(out, "%d %d\n", mol.atoms[static_cast<size_t>(bond.first)].serial,
                      mol.atoms[static_cast<size_t>(bond.second)].serial);
 }
+
+} // namespace vorn

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+namespace vorn {
+
 struct Molecule;
 
 // key: value lines: file, atoms, hetero, chains, residues, bonds, frames, box (smallest x, y, z
@@ -15,3 +17,5 @@ void PrintResidues(std::FILE* out, const Molecule& mol);
 
 // One bond a line: the serial numbers of its two atoms.
 void PrintBonds(std::FILE* out, const Molecule& mol);
+
+} // namespace vorn

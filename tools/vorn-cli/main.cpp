@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+using namespace vorn;
+
 namespace {
 
 const char* const kUsage =
