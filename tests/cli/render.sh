@@ -32,7 +32,13 @@ check "bmp file size" test "$(stat -c %s "$work/b.bmp")" = $((54 + 752 * 250))
 status=$?
 check "unwritable: status" test $status -eq 1
 check "unwritable: message" grep -q "Unable to open $work/missing/c.png for writing" "$work/err"
-check "unwritable: nothing left" test -z "$(ls "$work/missing" 2>/dev/null)"
+# A target that cannot be replaced (a directory of that name): the write fails at the end and
+# leaves no temporary beside it.
+mkdir "$work/taken.png"
+"$cli" render "$data/1crn.pdb" -o "$work/taken.png" --size 64x48 2>"$work/err"
+check "unreplaceable: status" test $? -eq 1
+check "unreplaceable: message" grep -q "Unable to write $work/taken.png" "$work/err"
+check "unreplaceable: nothing left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.png b.bmp err taken.png "
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -22,9 +22,13 @@ check "saved counts" diff <(counts "$data/1crn.pdb") <(counts "$work/crn.pdb")
 check "saved bonds" diff <("$cli" bonds "$data/1crn.pdb") <("$cli" bonds "$work/crn.pdb")
 check "saved positions" test "$("$cli" rmsd "$data/1crn.pdb" "$work/crn.pdb")" = "RMSD = 0.000"
 
-# B moved onto A and saved is where A is.
-"$cli" rmsd "$data/1ubq.pdb" "$data/1ubq.pdb" --align -o "$work/moved.pdb" >/dev/null
-check "moved copy" test "$("$cli" rmsd "$data/1ubq.pdb" "$work/moved.pdb")" = "RMSD = 0.000"
+# Another conformation of the same protein, turned and moved elsewhere (22.259 Å apart by mass),
+# aligned onto the first by mass and saved: the saved copy lies where the alignment put it, 1.006 Å
+# away, so an alignment that moved nothing fails.
+frame=$data/dcd/adk_frame2.pdb.gz
+"$cli" rmsd "$data/adk_closed.pdb" "$frame" --align --mass -o "$work/moved.pdb" >/dev/null
+check "moved copy" test "$("$cli" rmsd "$data/adk_closed.pdb" "$work/moved.pdb" --mass)" = "RMSD = 1.006"
+check "not moved" test "$("$cli" rmsd "$data/adk_closed.pdb" "$frame" --mass)" = "RMSD = 22.259"
 
 "$cli" traj "$data/adk_closed.pdb" -dcd "$data/dcd/adk_2frames.dcd" -o "$work/traj.pdb"
 check "exported frames" test "$("$cli" info -multi "$work/traj.pdb" | grep '^frames:')" = "frames: 1"
