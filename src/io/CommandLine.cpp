@@ -3,10 +3,10 @@
 
 #include "core/VornError.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
-#include <fnmatch.h>
 #include <memory>
 #include <vector>
 
@@ -45,37 +45,54 @@ int LeadingNumber(const char* text) {
     return static_cast<int>(value);
 }
 
-// The directory to list for a pattern prefix such as "dir\" or "/data/": backslashes are taken as
-// separators too, so patterns written either way look in the same place.
+// The directory a pattern prefix such as "dir\" or "/data/" names, with a separator at its end:
+// backslashes are taken as separators too, so patterns written either way find the same files,
+// and the names found are given with forward slashes, which is how Linux opens them.
 std::string DirectoryOf(const std::string& prefix) {
-    if (prefix.empty())
-        return ".";
     std::string dir = prefix;
-    for (char& c : dir) {
-        if (c == '\\')
-            c = '/';
-    }
+    std::replace(dir.begin(), dir.end(), '\\', '/');
     return dir;
+}
+
+// Whether name matches pattern, where "*" stands for any run of characters and every other
+// character (also "?", "[" and "]") for itself.
+bool MatchesStars(const char* pattern, const char* name) {
+    const char* star = nullptr; // the last "*" seen, and where its run would end
+    const char* resume = nullptr;
+    while (*name) {
+        if (*pattern == '*') {
+            star = pattern++;
+            resume = name;
+        } else if (*pattern == *name) {
+            ++pattern, ++name;
+        } else if (star) {
+            pattern = star + 1;
+            name = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*')
+        ++pattern;
+    return *pattern == '\0';
 }
 
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
-// Names in dir matching namePattern, in the order the file system returns them.
+// Names in dir matching namePattern, sorted.
 std::vector<std::string> MatchingEntries(const std::string& dir, const std::string& namePattern) {
     std::vector<std::string> names;
-    std::unique_ptr<DIR, DirCloser> handle(opendir(dir.c_str()));
+    std::unique_ptr<DIR, DirCloser> handle(opendir(dir.empty() ? "." : dir.c_str()));
     if (!handle)
         return names;
     while (const dirent* entry = readdir(handle.get())) {
         const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        // A backslash in the name part is a literal character, not an escape.
-        if (fnmatch(namePattern.c_str(), name.c_str(), FNM_NOESCAPE) == 0)
+        if (name != "." && name != ".." && MatchesStars(namePattern.c_str(), name.c_str()))
             names.push_back(name);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -86,12 +103,12 @@ void ExpandWildcard(const std::string& pattern, IndexedList<std::string>& out) {
     const std::size_t separator = pattern.find_last_of("/\\", star);
     const std::string prefix =
         separator == std::string::npos ? std::string() : pattern.substr(0, separator + 1);
-    const std::vector<std::string> names =
-        MatchingEntries(DirectoryOf(prefix), pattern.substr(prefix.size()));
+    const std::string dir = DirectoryOf(prefix);
+    const std::vector<std::string> names = MatchingEntries(dir, pattern.substr(prefix.size()));
     if (names.empty())
         VORN_RAISE(kSource, "The wildcard failed to match a file name");
     for (const std::string& name : names)
-        out.Append(prefix + name);
+        out.Append(dir + name);
 }
 
 void CCommandLineOptions::BeginParse() {

@@ -49,9 +49,10 @@ private:
     bool m_zbufPending = false;
 };
 
-// Expands a name containing "*" into the matching directory entries, each prefixed with the
-// pattern's text up to the last "/" or "\" before the first "*". Raises "The wildcard failed to
-// match a file name" when nothing matches.
+// Expands a name containing "*" into the matching directory entries, sorted, each prefixed with
+// the pattern's text up to the last "/" or "\" before the first "*" (a backslash given as "/").
+// Only "*" is special; "?", "[" and "]" match themselves. Raises "The wildcard failed to match a
+// file name" when nothing matches.
 void ExpandWildcard(const std::string& pattern, IndexedList<std::string>& out);
 
 // Hands argv[1..] to options.ParseParam. Only a leading "-" marks an option: on Linux a leading

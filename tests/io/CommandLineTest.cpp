@@ -96,17 +96,22 @@ TEST(CommandLine, MissingValuesRaise) {
     EXPECT_EQ(Files(o), Names{"x.pdb"});
 }
 
+// Names come sorted, with a backslash of the pattern given as "/" so that they can be opened.
 TEST(CommandLine, WildcardsKeepThePatternsDirectory) {
     char templ[] = "/tmp/vorn-cmdline-XXXXXX";
     ASSERT_NE(mkdtemp(templ), nullptr);
     const std::filesystem::path root = templ, oldCwd = std::filesystem::current_path();
     std::filesystem::create_directory(root / "dir");
-    for (const char* name : {"a.pdb", "b.pdb", "c.txt"})
+    for (const char* name : {"b.pdb", "a.pdb", "c.txt", "[x].pdb", "y?.pdb", "yz.pdb"})
         std::ofstream(root / "dir" / name) << "END\n";
     std::filesystem::current_path(root);
-    EXPECT_EQ(Files(Parse({"dir/*.pdb"})), (Names{"dir/a.pdb", "dir/b.pdb"}));
-    CCommandLineOptions o = Parse({"-pdb", "dir\\*.pdb", "-dcd", "t.dcd"});
-    EXPECT_EQ(Files(o), (Names{"dir\\a.pdb", "dir\\b.pdb"}));
+    EXPECT_EQ(Files(Parse({"dir/*.pdb"})),
+              (Names{"dir/[x].pdb", "dir/a.pdb", "dir/b.pdb", "dir/y?.pdb", "dir/yz.pdb"}));
+    CCommandLineOptions o = Parse({"-pdb", "dir\\[*.pdb", "-dcd", "t.dcd"});
+    EXPECT_EQ(Files(o), (Names{"dir/[x].pdb"}));
+    EXPECT_TRUE(std::ifstream(Files(o).front()).good());
+    EXPECT_EQ(Files(Parse({"dir/y?*"})), (Names{"dir/y?.pdb"}));
+    EXPECT_EQ(Files(Parse({"dir/y*b"})), (Names{"dir/y?.pdb", "dir/yz.pdb"}));
     EXPECT_FALSE(o.fileGiven);
     EXPECT_EQ(Files(Parse({(root / "dir").string() + "/c*"})),
               Names{(root / "dir" / "c.txt").string()});
@@ -114,7 +119,7 @@ TEST(CommandLine, WildcardsKeepThePatternsDirectory) {
     EXPECT_EQ(ParseError({"dir/*.dcd"}, a), "The wildcard failed to match a file name");
     EXPECT_EQ(ParseError({"missing/*.pdb"}, b), "The wildcard failed to match a file name");
     std::filesystem::current_path(root / "dir");
-    EXPECT_EQ(Files(Parse({"*.pdb"})), (Names{"a.pdb", "b.pdb"}));
+    EXPECT_EQ(Files(Parse({"*.pdb"})), (Names{"[x].pdb", "a.pdb", "b.pdb", "y?.pdb", "yz.pdb"}));
     std::filesystem::current_path(oldCwd);
     std::filesystem::remove_all(root);
 }
