@@ -17,14 +17,17 @@ namespace {
 constexpr double kRadiansPerDegree = 0.0174532925;
 constexpr float kShortAxis = 1e-7f; // Å: a and b coincide, no axis to turn about
 
-// Writes atom i's coordinates into the set shown: the current frame (k > 0 shows frame k − 1)
-// or the atom record, the set ShownCoordinates reads.
+// Writes atom i's coordinates where ShownPositions reads them: into the current frame (k > 0 shows
+// frame k − 1) when it holds the atom, else into the atom record (atoms beyond a short frame).
 void SetShownCoordinates(Molecule& mol, int i, const float p[3]) {
     const int frame = mol.currentFrame - 1;
     if (frame >= 0 && frame < mol.frames.Count()) {
-        float* f = mol.frames[frame].data() + 3 * static_cast<size_t>(i);
-        f[0] = p[0], f[1] = p[1], f[2] = p[2];
-        return;
+        std::vector<float>& coordinates = mol.frames[frame];
+        if (static_cast<size_t>(i) < coordinates.size() / 3) {
+            float* f = coordinates.data() + 3 * static_cast<size_t>(i);
+            f[0] = p[0], f[1] = p[1], f[2] = p[2];
+            return;
+        }
     }
     Atom& atom = mol.atoms[static_cast<size_t>(i)];
     atom.x = p[0], atom.y = p[1], atom.z = p[2];

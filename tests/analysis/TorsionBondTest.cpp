@@ -89,6 +89,19 @@ TEST(TorsionBond, SmallerSideMovesAndTurnsRightHandedInTheShownCoordinates) {
     torsion.SetTorsion(-90);
     ExpectNear({mol.frames[0][0], mol.frames[0][1], mol.frames[0][2]}, {10, -1, 0});
     ExpectNear(At(mol, 0), {1, 0, 0});
+
+    // A short frame holding atoms 0 to 2 only: atoms 6 and 7 are shown, and turned, from their
+    // records, and the frame keeps its size.
+    Molecule shortFrame = Chain();
+    shortFrame.frames.Append({1, 0, 0, 0, 0, 0, 0, 0, 1});
+    shortFrame.currentFrame = 1;
+    torsion.SelectTorsionBond(shortFrame, BondIndex(shortFrame, 1, 2));
+    torsion.SetTorsion(90);
+    EXPECT_EQ(shortFrame.frames[0].size(), 9u);
+    ExpectNear({shortFrame.frames[0][0], shortFrame.frames[0][1], shortFrame.frames[0][2]},
+               {0, 1, 0});
+    ExpectNear(At(shortFrame, 6), {-1, 1, 0});
+    ExpectNear(At(shortFrame, 7), {0, 2, 0});
 }
 
 int AtomNamed(const Molecule& mol, int resSeq, const char* name) {
