@@ -35,8 +35,8 @@ bool PrintAtoms(std::FILE* f, const std::vector<PdbRecord>& records, int p) {
             return false;
     }
     const PdbRecord& last = records.back();
-    return std::fprintf(f, "TER   %5d      %-4s%c%4d\n", last.serial + 1, last.resName, last.chain,
-                        last.resSeq) >= 0 &&
+    return std::fprintf(f, "TER   %5d      %-4s%c%4d\n", AddToSerial(last.serial, 1), last.resName,
+                        last.chain, last.resSeq) >= 0 &&
            std::fputs("ENDMDL\n", f) >= 0;
 }
 
@@ -54,6 +54,11 @@ bool PrintConects(std::FILE* f, const std::vector<ConectEntry>& conects) {
 }
 
 } // namespace
+
+int AddToSerial(int serial, int offset) {
+    const long long sum = static_cast<long long>(serial) + offset;
+    return static_cast<int>(std::clamp<long long>(sum, INT_MIN, INT_MAX));
+}
 
 PdbFile MakeWriteRecords(int count) {
     PdbFile pdb;

@@ -12,6 +12,10 @@ namespace vorn {
 constexpr int kPdbMinPrecision = 3;
 constexpr int kPdbMaxPrecision = 15;
 
+// serial + offset, held at the ends of the int range instead of wrapping: a file may carry any
+// serial, the largest int included, and the numbers written after it must not turn negative.
+int AddToSerial(int serial, int offset);
+
 // A record set of count records ready to be filled for writing: "ATOM", serial = index, atom "C",
 // residue "UNK0" 1, origin, occupancy 1, temperature factor 0, no CONECT entries.
 PdbFile MakeWriteRecords(int count);

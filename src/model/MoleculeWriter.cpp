@@ -111,7 +111,7 @@ PdbFile MoleculeRecords(const Molecule& mol, bool normalise, int serialOffset) {
         r.x = static_cast<float>(p[0]);
         r.y = static_cast<float>(p[1]);
         r.z = static_cast<float>(p[2]);
-        r.serial = atom.serial + serialOffset;
+        r.serial = AddToSerial(atom.serial, serialOffset);
         r.tempFactor = WrittenTempFactor(mol, atom.tempFactor, normalise);
         r.occupancy = atom.occupancy;
         r.model = atom.model;
@@ -162,7 +162,7 @@ std::string SaveCoordinates(const std::vector<const Molecule*>& molecules,
     int offset = 0;
     for (const Molecule* mol : molecules) {
         SaveMoleculeByType(*mol, out.File(), type, precision, conect, normalise, offset);
-        offset += mol->AtomCount() + 1;
+        offset = AddToSerial(offset, AddToSerial(mol->AtomCount(), 1));
     }
     if (!out.Commit())
         VORN_RAISE(kSource, "Error saving pdb file, " + name);

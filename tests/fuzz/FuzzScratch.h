@@ -8,8 +8,6 @@
 #include <string>
 #include <unistd.h>
 
-using namespace vorn;
-
 namespace fuzz {
 
 // Made under $TMPDIR (or /tmp) on first use; the fuzz script points TMPDIR at its own scratch

@@ -1,8 +1,10 @@
-// Fuzzes the PDB reader and the whole coordinate-file load on plain and gzip-compressed input.
+// Fuzzes the PDB reader and the whole coordinate-file load on plain and gzip-compressed input, then
+// saves what was read and exports its frames, as the Save and Export commands would.
 #include "FuzzScratch.h"
 #include "core/VornError.h"
 #include "document/VornDoc.h"
 #include "io/PdbFile.h"
+#include "model/MoleculeWriter.h"
 
 #include <cstdint>
 #include <string>
@@ -54,7 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CVornDoc doc;
         doc.multiModelTraj = variant.multiModel;
         doc.multiModelTrajProcess = variant.process;
-        doc.ReadCoordinateFile(path);
+        if (!doc.ReadCoordinateFile(path))
+            return 0;
+        const Molecule& mol = *doc.primary;
+        SaveCoordinates({&mol}, fuzz::ScratchFile("saved.pdb"), kSavePdb, 3, true, true);
+        if (mol.frames.Count() > 0)
+            ExportTrajectory(mol, fuzz::ScratchFile("frames.pdb"), 1, mol.frames.Count(), nullptr);
     } catch (const VornError&) {
     }
     return 0;

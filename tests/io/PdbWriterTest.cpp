@@ -1,6 +1,7 @@
 // PDB record printing: line formats, CONECT lines, precision, and a write that fails.
 #include "io/PdbWriter.h"
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -59,6 +60,12 @@ TEST_F(PdbWriter, LineFormats) {
               "ATOM      1  CA  ALA A   5       1.500000000000000  -2.250000000000000"
               "  10.000000000000000  1.00 20.50"); // x in 24 columns, y and z in 20
     EXPECT_EQ(WrittenText(MakeWriteRecords(0), 3, true), "");
+
+    // The serial after the largest one stays the largest instead of turning negative.
+    pdb.records[1].serial = INT_MAX;
+    EXPECT_EQ(LinesStartingWith(WrittenText(pdb, 3, false), "TER")[0],
+              "TER   2147483647      UNK0    1");
+    EXPECT_EQ(AddToSerial(INT_MIN, -1), INT_MIN);
 
     std::FILE* full = std::fopen("/dev/full", "w");
     EXPECT_FALSE(WritePdbRecords(pdb, full, 3, true)); // the error shows only at the flush

@@ -8,6 +8,7 @@
 #include "io/PdbWriter.h"
 #include "model/Molecule.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -93,6 +94,8 @@ TEST_F(MoleculeWriter, RecordsOfAMolecule) {
     mol.atoms[2].y = 2;
     mol.motion.translation[0] = 0.5f;
     mol.motion.rotation = {0, 0, std::sqrt(0.5f), std::sqrt(0.5f)}; // quarter turn, x onto -y
+    mol.atoms[1].serial = INT_MAX - 1;
+    EXPECT_EQ(MoleculeRecords(mol, false, 5).records[1].serial, INT_MAX);
     const PdbRecord r = MoleculeRecords(mol, false, 0).records[2];
     EXPECT_NEAR(r.x, 2.0f, 1e-6);
     EXPECT_NEAR(r.y, -2.5f, 1e-6);
