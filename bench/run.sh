@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh read_bench dcd_bench trajectory_bench superposition_bench surface_bench \
-    hydrogen_bonds_bench render_bench >/dev/null
+    hydrogen_bonds_bench serial_lookup_bench render_bench >/dev/null
 pdb=${1:-tests/data/1aki.pdb}
 dcd=${2:-tests/data/dcd/adk_2frames.dcd}
 work=${TMPDIR:-/tmp}
@@ -14,6 +14,8 @@ for n in 10000 100000 1000000; do
     echo "== read: $n atoms from $pdb"
     build/bench/read_bench "$pdb" "$n" "$work"
 done
+echo "== serial lookups that miss: 400k atoms each naming a missing serial in CONECT"
+build/bench/serial_lookup_bench 400000 "$work"
 echo "== DCD read: ~1 GB built from $dcd"
 build/bench/dcd_bench "$dcd" "$work"
 echo "== trajectory processing"

@@ -167,6 +167,30 @@ TEST(BuildMolecule, ConectBondsLoneOxygensMonitorsAndRanges) {
     EXPECT_FLOAT_EQ(mol.tempMin, 0.0f);
 }
 
+// A CONECT serial held by two atoms names the first in file order, whatever files were read before
+// (a lookup once steered by where earlier files kept their serials found the later one).
+TEST(BuildMolecule, DuplicateSerialsNameTheFirstWhateverWasReadBefore) {
+    PdbFile shifted = FileOf({Rec(3, "C", "ALA", 1, 'A', 0), Rec(9, "C", "ALA", 1, 'A', 9)});
+    shifted.conects.resize(1);
+    shifted.conects[0].owner = 3;
+    shifted.conects[0].bonded.Append(9);
+    std::vector<PdbRecord> r;
+    for (int i = 0; i < 30; ++i)
+        r.push_back(Rec(i == 0 || i == 28 ? 25 : 100 + i, "C", "ALA", 1, 'A', float(3 * i)));
+    PdbFile duplicates = FileOf(r);
+    duplicates.conects.resize(1);
+    duplicates.conects[0].owner = 25;
+    duplicates.conects[0].bonded.Append(101);
+    for (bool shiftedFirst : {false, true}) {
+        if (shiftedFirst) {
+            ASSERT_EQ(Built(shifted, false, false).bonds.size(), 1u);
+        }
+        const Molecule mol = Built(duplicates, false, false);
+        ASSERT_EQ(mol.bonds.size(), 1u);
+        EXPECT_EQ(std::make_pair(mol.bonds[0].first, mol.bonds[0].second), std::make_pair(0, 1));
+    }
+}
+
 } // namespace
 
 } // namespace vorn
