@@ -1,44 +1,16 @@
 // PDB record printing: line formats, CONECT lines, precision, and a write that fails.
 #include "io/PdbWriter.h"
 
+#include "WrittenFiles.h"
+
 #include <climits>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace vorn {
 
-namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
-
 namespace {
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-Lines LinesStartingWith(const std::string& text, const std::string& head) {
-    Lines lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (line.compare(0, head.size(), head) == 0)
-            lines.push_back(line);
-    return lines;
-}
-
-class PdbWriter : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_NE(mkdtemp(dir), nullptr); }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string Path(const char* name) const { return std::string(dir) + "/" + name; }
-    std::string WrittenText(const PdbFile& pdb, int precision, bool conect) const {
-        EXPECT_TRUE(WritePdbRecords(pdb, Path("w.pdb"), precision, conect));
-        return ReadText(Path("w.pdb"));
-    }
-    char dir[32] = "/tmp/pdbwriter.XXXXXX";
-};
+using PdbWriter = WrittenFilesTest;
 
 TEST_F(PdbWriter, LineFormats) {
     PdbFile pdb = MakeWriteRecords(2);

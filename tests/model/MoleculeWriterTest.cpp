@@ -3,6 +3,7 @@
 #include "model/MoleculeWriter.h"
 
 #include "RaisedError.h"
+#include "WrittenFiles.h"
 #include "core/UiHost.h"
 #include "core/VornError.h"
 #include "io/PdbWriter.h"
@@ -19,7 +20,6 @@
 namespace vorn {
 
 namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -27,20 +27,6 @@ struct RecordingUi : UiHost {
     Lines messages;
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
 };
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-Lines LinesStartingWith(const std::string& text, const std::string& head) {
-    Lines lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (line.compare(0, head.size(), head) == 0)
-            lines.push_back(line);
-    return lines;
-}
 
 // Atoms "CA GLY A" in a row along x, serials and residue numbers from 1; the first two bonded.
 Molecule Row(int count, const char* fileName) {
@@ -55,18 +41,7 @@ Molecule Row(int count, const char* fileName) {
     return mol;
 }
 
-class MoleculeWriter : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_NE(mkdtemp(dir), nullptr); }
-    void TearDown() override { fs::remove_all(dir); }
-    size_t Entries() const { return size_t(std::distance(fs::directory_iterator(dir), {})); }
-    std::string Path(const char* name) const { return std::string(dir) + "/" + name; }
-    std::string WrittenText(const PdbFile& pdb, int precision, bool conect) const {
-        EXPECT_TRUE(WritePdbRecords(pdb, Path("w.pdb"), precision, conect));
-        return ReadText(Path("w.pdb"));
-    }
-    char dir[32] = "/tmp/pdbwriter.XXXXXX";
-};
+using MoleculeWriter = WrittenFilesTest;
 
 TEST_F(MoleculeWriter, RecordsOfAMolecule) {
     std::FILE* full = std::fopen("/dev/full", "w");
