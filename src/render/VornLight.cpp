@@ -69,17 +69,21 @@ LightSet::LightSet(LightNames& names)
 }
 
 void LightSet::Reset() {
+    ResetColors();
+    for (int i = 0; i < kCount; ++i)
+        turnedOn[i] = i == 0 || i == kAmbientLight;
+}
+
+void LightSet::ResetColors() {
     for (int i = 0; i < kDirectionalLights; ++i) {
         Set4(m_lights[i].ambient, 0, 0, 0, 0);
         Set4(m_lights[i].diffuse, 0.5f, 0.5f, 0.5f, 0);
         Set4(m_lights[i].specular, 1, 1, 1, 0);
-        turnedOn[i] = i == 0;
     }
     VornLight& ambient = m_lights[kAmbientLight];
     Set4(ambient.ambient, 0.2f, 0.2f, 0.2f, 0);
     Set4(ambient.diffuse, 0, 0, 0, 0);
     Set4(ambient.specular, 0, 0, 0, 0);
-    turnedOn[kAmbientLight] = true;
 }
 
 void LightSet::Load() const {

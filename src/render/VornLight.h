@@ -43,6 +43,8 @@ public:
 
     // Reset colours and switches (only the front and the ambient light on).
     void Reset();
+    // Reset colours only: what "Restore Defaults" does, leaving the switches as they are.
+    void ResetColors();
     void Load() const;
     // Enables (disables) every light whose switch is on.
     void On() const;

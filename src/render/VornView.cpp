@@ -46,6 +46,13 @@ void CVornView::Create(int colorBits, int depthBits) {
     m_viewLight.Enable();
 }
 
+void CVornView::ResetDrawingState() {
+    InitialiseGl();
+    m_viewLight.Enable();
+    SetProjection();
+    RequestRedraw();
+}
+
 void CVornView::InitialiseGl() {
     ApplyResolution();
     glEnable(GL_DEPTH_TEST);
@@ -217,10 +224,12 @@ void CVornView::Draw() {
         m_host.RequestRedraw();
         if (p.frameTime - p.previousFrameTime < 15)
             return;
-        if (p.spinning)
+        if (p.spinning) {
             for (auto& mol : m_doc.molecules)
                 if (mol->motion.moving)
                     Compose(mol->motion);
+            HydrogenBondsAfterTurn();
+        }
     }
     RenderScene(0);
     m_host.RefreshMeasureDialog();

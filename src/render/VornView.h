@@ -6,6 +6,8 @@
 #include "render/ViewParameters.h"
 #include "render/VornLight.h"
 
+#include <vector>
+
 namespace vorn {
 
 class CVornDoc;
@@ -68,6 +70,25 @@ public:
     // The Lighting window's state and its apply.
     LightingChoice Lighting() const;
     void ApplyLighting(const LightingChoice& choice);
+    // The solid lights, whose colours and switches are persisted.
+    LightSet& Lights() { return m_lights; }
+    const LightSet& Lights() const { return m_lights; }
+
+    // Sets the drawing state up again from the parameters (after "Restore Defaults").
+    void ResetDrawingState();
+
+    // The Animate window's slider: shows that frame index.
+    void ShowFrame(int index);
+
+    // Requests of the Molecule Selection window for the molecules at the given list positions.
+    enum MoleculeRequest {
+        kDeleteMolecule = 1049,
+        kMakePrimary = 1050,
+        kToggleFixed = 1051,
+        kToggleSelection = 1052,
+        kDuplicateMolecule = 1053
+    };
+    void MoleculeSelection(int request, const std::vector<int>& positions);
 
     // Mouse and keys, as the window delivers them. Button states are those after the event.
     enum Button { kLeftButton, kMiddleButton, kRightButton };
@@ -117,14 +138,17 @@ private:
     // After molecules moved against each other: the scene scale, the hydrogen bonds when shown
     // (always, or only when a fixed molecule makes them change), the alignment window.
     void AfterMove(bool hBondsOnlyWithFixed);
+    // After free molecules turned: with a fixed one their hydrogen bonds to it change.
+    void HydrogenBondsAfterTurn();
     void RequestRedraw();
 
     CVornDoc& m_doc;
     ViewHost& m_host;
     UiHost* m_ui;
     LightNames m_lightNames;
-    VornLight m_viewLight; // pure ambient light for lines and points
-    LightSet m_lights;     // the solid lights
+    VornLight m_viewLight;   // pure ambient light for lines and points
+    LightSet m_lights;       // the solid lights
+    bool m_rotating = false; // a left-button rotation began in this gesture
     bool m_rotatedSinceDown = false;
     float m_inverseRotation[16]; // of the molecule being drawn, for facing hemispheres
     float m_modelView[16];       // of the molecule being drawn

@@ -1,9 +1,12 @@
 // The view's display commands: the View and Molecule menus, playback, colours and lighting.
 #include "document/VornDoc.h"
 #include "render/GlCapability.h"
+#include "render/ViewHost.h"
 #include "render/VornView.h"
 
 #include <GL/gl.h>
+
+#include <algorithm>
 
 namespace vorn {
 
@@ -176,6 +179,49 @@ LightingChoice CVornView::Lighting() const {
 void CVornView::ApplyLighting(const LightingChoice& choice) {
     m_lights.Apply(choice, params.matShininess, params.matSpecular);
     RequestRedraw();
+}
+
+void CVornView::ShowFrame(int index) {
+    m_doc.SetFrame(index);
+    if (params.hBondsShown)
+        m_doc.FindHydrogenBonds();
+    m_host.NotifyAlignmentDialog();
+    RequestRedraw();
+}
+
+void CVornView::MoleculeSelection(int request, const std::vector<int>& positions) {
+    std::vector<int> rows;
+    for (int row : positions)
+        if (row >= 0 && row < m_doc.MoleculeCount())
+            rows.push_back(row);
+    if (rows.empty())
+        return;
+    switch (request) {
+    case kDeleteMolecule:
+        // From the last, so that the positions of the others stay valid.
+        std::sort(rows.rbegin(), rows.rend());
+        for (int row : rows)
+            m_doc.DeleteMolecule(row);
+        break;
+    case kDuplicateMolecule:
+        for (int row : rows)
+            m_doc.DuplicateMolecule(row);
+        break;
+    case kMakePrimary:
+        m_doc.MakePrimary(rows.front());
+        break;
+    case kToggleFixed:
+        for (int row : rows)
+            m_doc.ToggleFixed(row);
+        break;
+    case kToggleSelection:
+        for (int row : rows)
+            m_doc.ToggleSelection(row);
+        break;
+    default:
+        return;
+    }
+    DocumentChanged();
 }
 
 } // namespace vorn

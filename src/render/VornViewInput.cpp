@@ -57,8 +57,14 @@ void CVornView::BeginRotation(int x, int y) {
             mol->motion.lastRotateY = static_cast<float>(y);
             mol->motion.rotateSteps = 0;
         }
+    m_rotating = true;
     m_rotatedSinceDown = false;
     StopSpinning();
+}
+
+void CVornView::HydrogenBondsAfterTurn() {
+    if (params.hBondsShown && AnyFixed())
+        m_doc.FindHydrogenBonds();
 }
 
 void CVornView::RotationStep(int x, int y) {
@@ -77,8 +83,6 @@ void CVornView::RotationStep(int x, int y) {
         m.lastRotateY = static_cast<float>(y);
     }
     m_rotatedSinceDown = true;
-    if (params.hBondsShown && AnyFixed())
-        m_doc.FindHydrogenBonds();
     m_host.NotifyAlignmentDialog();
     if (params.momentumEnabled && !params.leftButtonDown) {
         // The step at the release: the molecules spin by it from now on.
@@ -92,6 +96,7 @@ void CVornView::RotationStep(int x, int y) {
     for (auto& mol : m_doc.molecules)
         if (mol->motion.moving)
             Compose(mol->motion);
+    HydrogenBondsAfterTurn();
     RequestRedraw();
 }
 
@@ -184,6 +189,12 @@ void CVornView::MouseUp(Button button, int x, int y, Buttons /*held*/) {
         return;
     }
     params.leftButtonDown = false;
+    // The left button that took part in a translation (with the right one held) turned nothing.
+    if (!m_rotating) {
+        m_host.ReleaseMouse();
+        return;
+    }
+    m_rotating = false;
     // A click without a drag still makes one (empty) step, so momentum starts a spin.
     if (!m_rotatedSinceDown)
         RotationStep(x, y);
@@ -246,6 +257,7 @@ void CVornView::KeyDown(Key key) {
             mol->motion.increment = TrackballIncrement(from, to, mol->motion.trackballSize);
             Compose(mol->motion);
         }
+    HydrogenBondsAfterTurn();
     RequestRedraw();
 }
 

@@ -1,5 +1,6 @@
 // Turning, moving and zooming by mouse, wheel and keys; fixed and free molecules; momentum.
 #include "RenderTestContext.h"
+#include "analysis/HydrogenBonds.h"
 #include "render/Trackball.h"
 
 #include <cmath>
@@ -152,6 +153,52 @@ TEST(MotionControl, ArrowKeysAndSensitivity) {
     EXPECT_NEAR(mol.motion.trackballSize, 1.5f, 1e-5);
     f.view.DefaultSensitivity();
     EXPECT_FLOAT_EQ(mol.motion.trackballSize, 0.8f);
+}
+
+// Left pressed while right is held joins a translation; its release turns nothing, however long
+// ago the last rotation was (its start point belongs to another gesture, or to none).
+TEST(MotionControl, ReleasingLeftAfterATwoButtonMoveTurnsNothing) {
+    ViewFixture f;
+    Molecule& mol = f.AddMolecule({{0, 0, 10}});
+    f.view.MouseDown(CVornView::kRightButton, 300, 200, kRight);
+    f.view.MouseDown(CVornView::kLeftButton, 300, 200, B{true, false, true});
+    f.view.MouseMove(310, 205, B{true, false, true});
+    f.view.MouseUp(CVornView::kLeftButton, 310, 205, kRight);
+    f.view.MouseUp(CVornView::kRightButton, 310, 205, B());
+    EXPECT_EQ(mol.motion.rotation.w, 1);
+    EXPECT_EQ(mol.motion.rotation.y, 0);
+}
+
+// With a fixed molecule the hydrogen bonds between it and the turned ones are those of the
+// placement after every kind of turn: a drag step, an arrow key, a frame of a momentum spin.
+TEST(MotionControl, HydrogenBondsFollowEveryTurnOfAFreeMolecule) {
+    ViewFixture f;
+    for (int copy = 0; copy < 2; ++copy)
+        ASSERT_TRUE(f.doc.ReadCoordinateFile(std::string(VORN_TEST_DATA) + "/1crn.pdb"));
+    f.doc.MoleculeAt(0).motion.moving = false;
+    f.view.ToggleHydrogenBonds();
+    const auto current = [&] {
+        std::vector<const Molecule*> list;
+        for (const auto& m : f.doc.molecules)
+            list.push_back(m.get());
+        return FindHydrogenBonds(list);
+    };
+    const size_t together = f.doc.hydrogenBonds.size();
+    f.view.MouseDown(CVornView::kLeftButton, 160, 120, kLeft);
+    f.view.MouseMove(170, 120, kLeft);
+    EXPECT_EQ(f.doc.hydrogenBonds, current());
+    EXPECT_LT(f.doc.hydrogenBonds.size(), together); // the copies came apart
+    f.view.MouseUp(CVornView::kLeftButton, 170, 120, B());
+    f.view.KeyDown(CVornView::kKeyUp);
+    EXPECT_EQ(f.doc.hydrogenBonds, current());
+    const auto beforeSpin = f.doc.hydrogenBonds;
+    f.view.ToggleMomentum();
+    f.view.MouseDown(CVornView::kLeftButton, 160, 120, kLeft);
+    f.view.MouseMove(200, 150, kLeft);
+    f.view.MouseUp(CVornView::kLeftButton, 200, 150, B());
+    f.host.now += 100;
+    f.view.Draw();
+    EXPECT_EQ(f.doc.hydrogenBonds, current());
 }
 
 } // namespace
