@@ -143,6 +143,20 @@ bool ReadTrajectoryOnWorker(Molecule& mol, const std::string& fileName, int type
     return completed;
 }
 
+FramesBefore::FramesBefore(Molecule& mol)
+    : m_frames(std::move(mol.frames)), m_frameCount(mol.frameCount), m_valueSize(mol.valueSize),
+      m_currentFrame(mol.currentFrame), m_frameCenters(mol.frameCenters) {
+    mol.frameCount = mol.valueSize = mol.currentFrame = 0;
+}
+
+void FramesBefore::Restore(Molecule& mol) {
+    mol.frames = std::move(m_frames);
+    mol.frameCount = m_frameCount;
+    mol.valueSize = m_valueSize;
+    mol.currentFrame = m_currentFrame;
+    mol.frameCenters = m_frameCenters;
+}
+
 namespace {
 
 // Smallest and largest x, y, z seen so far.

@@ -2,11 +2,13 @@
 // thread) and processing them once read (centre of mass, alignment, bounding box).
 #pragma once
 
+#include "core/IndexedList.h"
 #include "io/DcdFile.h"
 
 #include <atomic>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vorn {
 
@@ -53,6 +55,21 @@ bool ReadTrajectoryFrames(Molecule& mol, const std::string& fileName, int type, 
 bool ReadTrajectoryOnWorker(Molecule& mol, const std::string& fileName, int type, int first,
                             int end, const std::atomic<bool>& keepGoing,
                             const std::function<void(int)>& progress);
+
+// A molecule's frames taken out while a new trajectory is read into it, to be put back when that
+// read fails or is cancelled.
+class FramesBefore {
+public:
+    explicit FramesBefore(Molecule& mol);
+    void Restore(Molecule& mol);
+
+private:
+    IndexedList<std::vector<float>> m_frames;
+    int m_frameCount;
+    int m_valueSize;
+    int m_currentFrame;
+    std::vector<float> m_frameCenters;
+};
 
 // Run once after every read: moves the structure's mass-weighted centre of mass to the origin
 // (into motion.translation when zeroComOnRead is off, so the molecule keeps its place on

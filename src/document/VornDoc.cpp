@@ -25,18 +25,46 @@ void CVornDoc::Status(const std::string& text) {
         m_ui->SetStatusText(text);
 }
 
-Molecule& CVornDoc::AppendNewMolecule() {
-    std::unique_ptr<Molecule> mol(new (std::nothrow) Molecule);
-    if (!mol)
-        VORN_RAISE("VornDoc", "Unable to allocate memory for new molecule");
-    for (auto& other : molecules)
-        other->active = false;
-    primary = molecules.Append(std::move(mol)).get();
-    return *primary;
-}
+// A molecule being read: appended as the primary and only active molecule, and taken out again,
+// with the earlier primary molecule and active flags back, unless the read is kept. A failed read
+// leaves nothing behind that the user would have to delete.
+class CVornDoc::NewMolecule {
+public:
+    explicit NewMolecule(CVornDoc& doc) : m_doc(doc), m_primary(doc.primary) {
+        std::unique_ptr<Molecule> mol(new (std::nothrow) Molecule);
+        if (!mol)
+            VORN_RAISE("VornDoc", "Unable to allocate memory for new molecule");
+        for (auto& other : doc.molecules) {
+            m_active.push_back(other->active);
+            other->active = false;
+        }
+        doc.primary = doc.molecules.Append(std::move(mol)).get();
+    }
+    ~NewMolecule() {
+        if (m_kept)
+            return;
+        m_doc.molecules.Remove(m_doc.molecules.Count() - 1);
+        m_doc.primary = m_primary;
+        int i = 0;
+        for (auto& other : m_doc.molecules)
+            other->active = m_active[static_cast<size_t>(i++)];
+    }
+    NewMolecule(const NewMolecule&) = delete;
+    NewMolecule& operator=(const NewMolecule&) = delete;
+
+    Molecule& Get() { return *m_doc.primary; }
+    void Keep() { m_kept = true; }
+
+private:
+    CVornDoc& m_doc;
+    Molecule* m_primary;
+    std::vector<bool> m_active;
+    bool m_kept = false;
+};
 
 bool CVornDoc::ReadCoordinateFile(const std::string& fileName) {
-    Molecule& mol = AppendNewMolecule();
+    NewMolecule read(*this);
+    Molecule& mol = read.Get();
     ReadByType(mol, fileName, multiModelTraj, connectOnRead, kFilePdb);
     if (mol.atoms.empty())
         return false;
@@ -44,6 +72,7 @@ bool CVornDoc::ReadCoordinateFile(const std::string& fileName) {
     ProcessTrajectory(mol, multiModelTraj ? multiModelTrajProcess : kTrajectoryVerbatim,
                       zeroComOnRead);
     mol.fileName = fileName;
+    read.Keep();
     ResetPlayback();
     Status("Ready");
     return true;
@@ -65,19 +94,29 @@ void CVornDoc::ReadTrajectory(const std::string& fileName, int type, int mode,
     ReadFrames(*primary, fileName, type, mode, cancelMessage, run);
 }
 
+// A read that is cancelled or fails leaves the molecule's frames as they were before it: no half
+// trajectory whose frame count promises frames that were never read.
 void CVornDoc::ReadFrames(Molecule& mol, const std::string& fileName, int type, int mode,
                           const std::string& cancelMessage, const TrajectoryRunner& run) {
-    TrajectoryReader().Attach(mol, fileName, type);
-    bool completed = false;
-    if (run) {
-        completed = run(mol, fileName, type, 0, mol.frameCount);
-    } else {
-        const std::atomic<bool> keepGoing{true};
-        completed = ReadTrajectoryOnWorker(mol, fileName, type, 0, mol.frameCount, keepGoing, {});
+    FramesBefore before(mol);
+    try {
+        TrajectoryReader().Attach(mol, fileName, type);
+        bool completed = false;
+        if (run) {
+            completed = run(mol, fileName, type, 0, mol.frameCount);
+        } else {
+            const std::atomic<bool> keepGoing{true};
+            completed =
+                ReadTrajectoryOnWorker(mol, fileName, type, 0, mol.frameCount, keepGoing, {});
+        }
+        if (!completed)
+            VORN_RAISE("VornDoc", cancelMessage);
+        ProcessTrajectory(mol, mode, zeroComOnRead);
+    } catch (...) {
+        before.Restore(mol);
+        ResetPlayback();
+        throw;
     }
-    if (!completed)
-        VORN_RAISE("VornDoc", cancelMessage);
-    ProcessTrajectory(mol, mode, zeroComOnRead);
     ResetPlayback();
 }
 
@@ -92,12 +131,15 @@ bool CVornDoc::ReadCoordinatesAndTrajectory(const std::string& coordName, int co
             m_ui->ShowMessage(refusal);
         return false;
     }
-    Molecule& mol = AppendNewMolecule();
+    NewMolecule read(*this);
+    Molecule& mol = read.Get();
     ReadByType(mol, coordName, multiModelTraj, connectOnRead, coordType);
     mol.fileName = coordName;
     if (mol.atoms.empty())
         return false;
     FinishRead(mol);
+    // The structure stays when its trajectory is cancelled or fails.
+    read.Keep();
     ReadFrames(mol, trajName, trajType, mode, "Trajectory read has been cancelled", run);
     title = coordName + "+" + trajName;
     Status("Ready");

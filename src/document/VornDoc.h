@@ -32,8 +32,9 @@ public:
     explicit CVornDoc(UiHost* ui = nullptr);
 
     // Reads a coordinate file (always as PDB) into a new molecule that becomes the primary and
-    // only active one. Returns false when the file holds no atoms; raises VornError on failure,
-    // leaving the molecule in the list as far as it was filled.
+    // only active one. Returns false when the file holds no atoms; raises VornError on failure.
+    // Either way the new molecule is removed again and the earlier primary and active ones
+    // return.
     bool ReadCoordinateFile(const std::string& fileName);
 
     // Fills a molecule from a file of the given type code.
@@ -107,7 +108,7 @@ public:
     std::string title; // the window title: the file read, or "No Molecule Loaded" after a failure
 
 private:
-    Molecule& AppendNewMolecule();
+    class NewMolecule;
     void FinishRead(Molecule& mol);
     void ReadFrames(Molecule& mol, const std::string& fileName, int type, int mode,
                     const std::string& cancelMessage, const TrajectoryRunner& run);

@@ -4,7 +4,9 @@
 #include "ScratchFiles.h"
 #include "core/UiHost.h"
 #include "core/VornError.h"
+#include "document/Trajectory.h"
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -76,13 +78,18 @@ TEST(VornDoc, ReadsRealProteinsThroughTheWholePipeline) {
     EXPECT_EQ(doc.primary->chains[0].residues[0].structure, kNotAssigned);
 }
 
+// A failed read leaves nothing behind: the molecule read before stays primary and active.
 TEST(VornDoc, AFileWithoutAtomsIsAFailureAndAMissingFileRaises) {
     const std::string empty = ScratchPath("empty.pdb");
     std::ofstream(empty) << "REMARK nothing here\nEND\n";
     CVornDoc doc;
+    ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
+    Molecule* crambin = doc.primary;
     EXPECT_FALSE(doc.ReadCoordinateFile(empty));
-    EXPECT_EQ(doc.molecules.Count(), 1); // stays in the list as far as it was filled
     EXPECT_THROW(doc.ReadCoordinateFile(kData + "/no_such_file.pdb"), VornError);
+    EXPECT_EQ(doc.molecules.Count(), 1);
+    EXPECT_EQ(doc.primary, crambin);
+    EXPECT_TRUE(crambin->active);
     std::remove(empty.c_str());
 }
 
@@ -151,13 +158,22 @@ TEST(VornDoc, ReadsCoordinatesAndTrajectoryOrSaysWhyNot) {
                                                        "Please enter a trajectory file name"}));
     EXPECT_EQ(doc.MoleculeCount(), 0);
 
-    auto cancel = [](Molecule&, const std::string&, int, int, int) { return false; };
+    // Cancelled after one frame: the structure stays, without any frame of the trajectory.
+    auto cancel = [](Molecule& mol, const std::string& file, int type, int first, int) {
+        const std::atomic<bool> keepGoing{true};
+        ReadTrajectoryFrames(mol, file, type, first, first + 1, keepGoing, {});
+        return false;
+    };
     try {
         doc.ReadCoordinatesAndTrajectory(pdb, kFilePdb, dcd, 3, 0, cancel);
         ADD_FAILURE() << "a cancelled read must raise";
     } catch (const VornError& e) {
         EXPECT_EQ(e.Message(), "Trajectory read has been cancelled");
     }
+    ASSERT_EQ(doc.MoleculeCount(), 1);
+    EXPECT_EQ(doc.primary->frames.Count(), 0);
+    EXPECT_EQ(doc.primary->frameCount, 0);
+    doc.DeleteMolecule(0);
 
     ASSERT_TRUE(doc.ReadCoordinatesAndTrajectory(pdb, kFilePdb, dcd, 3, 2));
     EXPECT_EQ(doc.title, pdb + "+" + dcd);
@@ -165,6 +181,27 @@ TEST(VornDoc, ReadsCoordinatesAndTrajectoryOrSaysWhyNot) {
     EXPECT_EQ(doc.FrameModulus(), 3);
     EXPECT_EQ(doc.primary->chains[0].residues[0].structure, kCoil); // structure was assigned
     EXPECT_THROW(doc.ReadCoordinatesAndTrajectory(pdb, kFileXyz, dcd, 3, 0), VornError);
+}
+
+// A trajectory read that fails or is cancelled leaves the frames the molecule had (here the models
+// of an NMR ensemble read as frames).
+TEST(VornDoc, AFailedOrCancelledTrajectoryReadKeepsTheFramesBefore) {
+    CVornDoc doc;
+    doc.multiModelTraj = true;
+    ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/2eqq.pdb"));
+    Molecule& mol = *doc.primary;
+    ASSERT_EQ(mol.frames.Count(), 19);
+    const float firstX = mol.frames[0][0];
+    EXPECT_THROW(doc.ReadTrajectory(kData + "/dcd/adk_2frames.dcd", kTrajectoryDcd, 0, "stop"),
+                 VornError); // 3341 atoms in the file, 423 in the molecule
+    auto cancel = [](Molecule&, const std::string&, int, int, int) { return false; };
+    EXPECT_THROW(
+        doc.ReadTrajectory(kData + "/dcd/adk_2frames.dcd", kTrajectoryDcd, 0, "stop", cancel),
+        VornError);
+    EXPECT_EQ(mol.frames.Count(), 19);
+    EXPECT_EQ(mol.frameCount, 19);
+    EXPECT_EQ(mol.frames[0][0], firstX);
+    EXPECT_EQ(doc.FrameModulus(), 20);
 }
 
 TEST(VornDoc, KeepsHydrogenBondsAndMeasuresInStepWithItsMolecules) {
