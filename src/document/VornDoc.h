@@ -30,6 +30,8 @@ enum FileType {
 class CVornDoc {
 public:
     explicit CVornDoc(UiHost* ui = nullptr);
+    // Where status texts, warnings and progress go from now on (may be null).
+    void SetUi(UiHost* ui) { m_ui = ui; }
 
     // Reads a coordinate file (always as PDB) into a new molecule that becomes the primary and
     // only active one. Returns false when the file holds no atoms; raises VornError on failure.

@@ -1,0 +1,133 @@
+// The main window: the view, its menus, the status bar with its progress bar, the file commands
+// and the modeless windows beside the view.
+#pragma once
+
+#include "core/UiHost.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+
+namespace vorn {
+
+class AnimateDialog;
+class ColorDialog;
+class CustomResolutionDialog;
+class CVornDoc;
+class CVornView;
+class LightingDialog;
+class MoleculeSelectionDialog;
+class QtSettingsStore;
+class VornGlWidget;
+
+class CMainFrame : public QMainWindow, public UiHost {
+    Q_OBJECT
+public:
+    CMainFrame(CVornDoc& doc, QtSettingsStore& store, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    VornGlWidget& GlView() { return *m_glView; }
+
+    // UiHost: the first status-bar pane, message boxes and the progress bar in the first pane.
+    void SetStatusText(const std::string& text) override;
+    void ShowMessage(const std::string& text) override;
+    void BeginProgress(int steps) override;
+    void StepProgress() override;
+    void SetProgress(int position) override;
+    void EndProgress() override;
+
+    // The document's title in the window title.
+    void SetDocumentTitle(const std::string& title);
+    // After files were read or molecules were added or removed: the view and the windows that
+    // show the molecules follow.
+    void DocumentChanged();
+
+    // Reads one file as the recent-file list and the desktop open it: its molecule is added, the
+    // title becomes its name and it heads the recent files; a failure shows its message and
+    // leaves the title "No Molecule Loaded".
+    bool OpenDocumentFile(const std::string& path);
+    // Reads the files as the Open command does.
+    void OpenFiles(const QStringList& files);
+
+    const std::vector<std::string>& RecentFiles() const { return m_recentFiles; }
+    bool PurgeOnExit() const { return m_purgeOnExit; }
+
+    void ShowCommandLineHelp();
+    void ShowAbout();
+
+    // Runs a command, showing the message of a VornError it raises (also of anything else).
+    void Run(const std::function<void()>& command);
+    // Runs a view command with the view's context current.
+    void RunView(const std::function<void(CVornView&)>& command);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    struct UpdateRule {
+        QAction* action;
+        std::function<bool()> checked; // empty: not checkable
+        std::function<bool()> enabled; // empty: always enabled
+    };
+
+    void BuildMenus();
+    void BuildFileMenu();
+    void BuildViewMenu();
+    void BuildMoleculeMenu();
+    void BuildAdjustMenu();
+    void BuildColorMenu();
+    void BuildOptionsMenu();
+    void BuildHelpMenu();
+    QAction* AddCommand(QMenu* menu, const QString& label, std::function<void()> command,
+                        std::function<bool()> checked = {}, std::function<bool()> enabled = {});
+    QAction* AddViewCommand(QMenu* menu, const QString& label,
+                            std::function<void(CVornView&)> command,
+                            std::function<bool()> checked = {});
+    void UpdateMenus();
+    void UpdateRecentFileMenu();
+
+    void OpenCoordinates();
+    void OpenCoordinatesAndTrajectory();
+    void CoordinateFileOptions();
+    void OpenRecentFile(int index);
+    void RestoreDefaults();
+    void ToggleCleanRegistry();
+    void ShowAnimate();
+    void ShowMoleculeSelection();
+    void ShowColor(int target);
+    void ShowCustomResolution();
+    void ShowLighting();
+    void SaveOnExit();
+
+    CVornDoc& m_doc;
+    QtSettingsStore& m_store;
+    VornGlWidget* m_glView;
+    QLabel* m_statusText;
+    QProgressBar* m_progress = nullptr;
+    std::vector<UpdateRule> m_rules;
+    QMenu* m_fileMenu = nullptr;
+    std::vector<QAction*> m_recentActions;
+    QAction* m_recentSeparator = nullptr;
+    std::vector<std::string> m_recentFiles;
+    bool m_purgeOnExit = false;
+    bool m_saved = false;
+
+    QPointer<AnimateDialog> m_animate;
+    QPointer<MoleculeSelectionDialog> m_moleculeSelection;
+    QPointer<ColorDialog> m_color;
+    QPointer<CustomResolutionDialog> m_customResolution;
+    QPointer<LightingDialog> m_lighting;
+};
+
+} // namespace vorn

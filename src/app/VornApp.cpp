@@ -1,0 +1,144 @@
+// The application's start-up sequence.
+#include "app/VornApp.h"
+
+#include "app/GlWidget.h"
+#include "app/MainFrame.h"
+#include "app/QtSettingsStore.h"
+#include "app/dialogs/ReadingTrajectoryDialog.h"
+#include "core/VornError.h"
+#include "document/ReadingSettings.h"
+#include "document/Trajectory.h"
+#include "document/VornDoc.h"
+#include "io/CommandLine.h"
+#include "render/ViewSettings.h"
+#include "render/VornView.h"
+
+#include <QApplication>
+#include <QSurfaceFormat>
+
+#include <string>
+
+namespace vorn {
+
+namespace {
+
+// The command line parsed quietly, for the depths wanted before anything else exists; its errors
+// are shown once the window is there.
+CCommandLineOptions ParsedQuietly(int argc, char** argv) {
+    CCommandLineOptions options;
+    try {
+        ParseCommandLine(argc, argv, options);
+    } catch (const VornError&) {
+    }
+    return options;
+}
+
+// Colour bits split over red, green and blue: 16 as 5, 6, 5, otherwise 8 each.
+void SetColorBits(QSurfaceFormat& format, int bits) {
+    if (bits > 0 && bits <= 16) {
+        format.setRedBufferSize(5);
+        format.setGreenBufferSize(6);
+        format.setBlueBufferSize(5);
+    } else {
+        format.setRedBufferSize(8);
+        format.setGreenBufferSize(8);
+        format.setBlueBufferSize(8);
+    }
+}
+
+} // namespace
+
+void SetDefaultSurfaceFormat(int argc, char** argv) {
+    const CCommandLineOptions options = ParsedQuietly(argc, argv);
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(2, 1);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    SetColorBits(format, options.bppGiven ? options.bppValue : 16);
+    format.setDepthBufferSize(options.zbufGiven && options.zbufValue > 0 ? options.zbufValue : 16);
+    QSurfaceFormat::setDefaultFormat(format);
+}
+
+CVornApp::CVornApp() = default;
+
+// The window is destroyed first: it writes the settings through the store and the view draws the
+// document until then.
+CVornApp::~CVornApp() {
+    m_frame.reset();
+}
+
+void CVornApp::Start(int argc, char** argv) {
+    m_store = std::make_unique<QtSettingsStore>();
+    m_doc = std::make_unique<CVornDoc>();
+    LoadReadingSettings(*m_doc, *m_store);
+    m_frame = std::make_unique<CMainFrame>(*m_doc, *m_store);
+    m_doc->SetUi(m_frame.get());
+    SetDefaultSettings(m_frame->GlView().View(), m_store.get());
+    m_frame->show();
+    ReadCommandLineFiles(argc, argv);
+}
+
+// The files and trajectory named on the command line. -multi reads the models of the files as
+// frames for this run (the stored option stays as it is), and -align or -cm choose how those
+// frames are processed; a file read as a trajectory with -dcd is processed by the same options.
+void CVornApp::ReadCommandLineFiles(int argc, char** argv) {
+    CMainFrame& frame = *m_frame;
+    CCommandLineOptions options;
+    try {
+        ParseCommandLine(argc, argv, options);
+    } catch (const VornError& e) {
+        frame.ShowMessage(e.what());
+        return;
+    }
+    CVornDoc& doc = *m_doc;
+    doc.connectOnRead = options.connect;
+    const int mode = options.align ? kTrajectoryAlign
+                                   : (options.zeroCom ? kTrajectoryZeroCom : kTrajectoryVerbatim);
+    const bool storedMulti = doc.multiModelTraj;
+    const int storedProcess = doc.multiModelTrajProcess;
+    if (options.multi) {
+        doc.multiModelTraj = true;
+        doc.multiModelTrajProcess = mode;
+    }
+    if (!options.pdbGiven && !options.fileGiven) {
+        if (options.help)
+            frame.ShowCommandLineHelp();
+        return;
+    }
+    frame.Run([&] {
+        if (options.files.Count() > 1 && options.dcdGiven)
+            VORN_RAISE("Vorn", "Only one structure can be read when reading DCD files");
+        for (const std::string& file : options.files)
+            if (!doc.ReadCoordinateFile(file))
+                VORN_RAISE("Vorn", "Unable to read file");
+        std::string title = options.files[0];
+        if (options.dcdGiven) {
+            VornGlWidget& view = frame.GlView();
+            const CVornDoc::TrajectoryRunner runner = [&](Molecule& mol, const std::string& file,
+                                                          int type, int first, int end) {
+                view.SetReading(true);
+                struct Resume {
+                    VornGlWidget& view;
+                    ~Resume() { view.SetReading(false); }
+                } resume{view};
+                return WindowedTrajectoryRunner(&frame)(mol, file, type, first, end);
+            };
+            doc.ReadTrajectory(options.dcdFile, kTrajectoryDcd, mode,
+                               "Trajectory read has been canceled", runner);
+            title += "+" + options.dcdFile;
+        }
+        frame.SetDocumentTitle(title);
+        frame.DocumentChanged();
+        if (options.help)
+            frame.ShowCommandLineHelp();
+    });
+    if (options.multi) {
+        // What -multi chose holds for this run's reads only; the stored options are saved.
+        doc.multiModelTraj = storedMulti;
+        doc.multiModelTrajProcess = storedProcess;
+    }
+    frame.DocumentChanged();
+}
+
+} // namespace vorn
