@@ -35,13 +35,15 @@ public:
     // Called on the worker after each frame, for tests that need a read to take its time.
     static std::function<void(int)>& FrameHookForTests();
 
+    // Cancel, Escape or closing the window: the worker stops before its next frame.
+    void reject() override;
+
 signals:
     void frameRead(int position);
     void readEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override; // Cancel, Escape, closing the window
 
 private:
     void Join();
