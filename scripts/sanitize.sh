@@ -13,7 +13,8 @@ if [ "$which" = asan ] || [ "$which" = both ]; then
     (
         cd build-asan
         ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-            LSAN_OPTIONS=suppressions=$PWD/../tests/sanitizer/lsan.supp ctest --output-on-failure
+            LSAN_OPTIONS=suppressions=$PWD/../tests/sanitizer/lsan.supp \
+            ../scripts/with-display.sh ctest --output-on-failure
     )
 fi
 

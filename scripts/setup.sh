@@ -8,6 +8,8 @@ packages=(
     zlib1g-dev libpng-dev
     libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
     libgtest-dev
+    qt6-base-dev libqt6opengl6-dev qt6-wayland
+    xvfb xauth fonts-liberation2
     clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 

@@ -3,35 +3,27 @@
 // start and the test fails; listing the tests needs no display.
 #include <QApplication>
 #include <QSurfaceFormat>
-#include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
 std::string MakeDirectory(const char* pattern) {
-    std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/" +
-                       pattern;
+    std::string path =
+        std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/" + pattern;
     if (!mkdtemp(path.data()))
         std::abort();
     return path;
-}
-
-bool OnlyListing(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
-            return true;
-    return false;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (OnlyListing(argc, argv))
+    if (testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
     setenv("XDG_CONFIG_HOME", MakeDirectory("vorn-config-XXXXXX").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", MakeDirectory("vorn-runtime-XXXXXX").c_str(), 1);

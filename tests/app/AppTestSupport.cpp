@@ -1,6 +1,8 @@
 // What the GUI tests share.
 #include "AppTestSupport.h"
 
+#include "app/dialogs/ReadingTrajectoryDialog.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -8,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+
 #include <gtest/gtest.h>
 
 namespace vorn {
@@ -36,7 +39,9 @@ void ModalHand::Look() {
     }
     if (onWindow && onWindow(modal))
         return;
-    if (auto* dialog = qobject_cast<QDialog*>(modal))
+    // The reading window closes itself when the read is over.
+    if (auto* dialog = qobject_cast<QDialog*>(modal);
+        dialog && !qobject_cast<ReadingTrajectoryDialog*>(dialog))
         dialog->reject();
 }
 

@@ -26,7 +26,7 @@ inline const std::string kData = VORN_TEST_DATA;
 
 // Answers modal windows while it lives: a message box is recorded and closed with the button
 // chosen for questions (Yes by default); any other modal window is handed to onWindow (when set)
-// or rejected.
+// or rejected, but for the reading window, which closes itself.
 class ModalHand {
 public:
     ModalHand();

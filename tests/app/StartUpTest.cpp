@@ -1,13 +1,13 @@
 // Start-up as a user starts the viewer: files and a trajectory on the command line, the reading
 // window and its Cancel, the messages of a command line that cannot be read, and the help window.
 #include "AppTestSupport.h"
-
 #include "app/dialogs/AboutDialog.h"
 #include "app/dialogs/ReadingTrajectoryDialog.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
+
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -121,9 +121,9 @@ TEST(StartUp, HelpWindowAndAboutBox) {
     Trigger(&run.Frame(), "Help/About Vorn...");
     EXPECT_TRUE(about.contains(QString::asprintf("Vorn (linux) version %.2f", VornVersion())));
     EXPECT_TRUE(about.filter("Build date: ").size() == 1);
-    EXPECT_TRUE(about.contains(QString::asprintf("Using a %d bit Z buffer with %d bpp display",
-                                                 run.GlView().DepthBits(),
-                                                 run.GlView().ColorBits())));
+    EXPECT_TRUE(
+        about.contains(QString::asprintf("Using a %d bit Z buffer with %d bpp display",
+                                         run.GlView().DepthBits(), run.GlView().ColorBits())));
     EXPECT_TRUE(about.filter("llvmpipe").size() == 1) << about.join(";").toStdString();
 }
 
