@@ -66,6 +66,10 @@ CMainFrame::CMainFrame(CVornDoc& doc, QtSettingsStore& store, QWidget* parent)
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
     connect(m_glView, &VornGlWidget::moleculesChanged, this, [this] {
+        // Molecules deleted, duplicated or made primary change the frames there are to animate.
+        if (m_animate)
+            m_animate->SetFrames(m_doc.primary ? m_doc.primary->frames.Count() : 0,
+                                 m_doc.FrameIndex());
         if (!m_moleculeSelection)
             return;
         std::vector<MoleculeRow> rows;
@@ -203,6 +207,8 @@ void CMainFrame::OpenCoordinatesAndTrajectory() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     const CoordinatesAndTrajectory c = dialog.Choice();
+    const int before = m_doc.MoleculeCount();
+    bool read = false;
     Run([&] {
         const CVornDoc::TrajectoryRunner runner = [this](Molecule& mol, const std::string& file,
                                                          int type, int first, int end) {
@@ -213,11 +219,15 @@ void CMainFrame::OpenCoordinatesAndTrajectory() {
             } resume{m_glView};
             return WindowedTrajectoryRunner(this)(mol, file, type, first, end);
         };
-        if (m_doc.ReadCoordinatesAndTrajectory(c.coordinates.toStdString(), c.coordinateType,
-                                               c.trajectory.toStdString(), c.trajectoryType, c.mode,
-                                               runner))
-            SetDocumentTitle(m_doc.title);
+        read = m_doc.ReadCoordinatesAndTrajectory(c.coordinates.toStdString(), c.coordinateType,
+                                                  c.trajectory.toStdString(), c.trajectoryType,
+                                                  c.mode, runner);
     });
+    // The structure stays when its trajectory fails or is cancelled: then the title names it.
+    if (read)
+        SetDocumentTitle(m_doc.title);
+    else if (m_doc.MoleculeCount() > before)
+        SetDocumentTitle(c.coordinates.toStdString());
     DocumentChanged();
 }
 

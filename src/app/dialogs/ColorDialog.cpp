@@ -43,13 +43,15 @@ ColorDialog::ColorDialog(QWidget* parent)
             m_fields[k]->setText(QString::asprintf("%d", value));
             Changed();
         });
-        // A number outside 0 to 255 (or none) puts the starting colour's component back.
+        // A number outside 0 to 255 (or none) is refused: the field shows the working colour's
+        // component again, which is what the slider shows and Apply applies (the starting one
+        // until the component was changed).
         connect(m_fields[k], &QLineEdit::textEdited, this, [this, k](const QString& text) {
             bool ok = false;
             const int value = text.trimmed().toInt(&ok);
             if (!ok || value < 0 || value > 255) {
                 const QSignalBlocker quiet(m_fields[k]);
-                m_fields[k]->setText(QString::asprintf("%d", Component(m_start, k)));
+                m_fields[k]->setText(QString::asprintf("%d", Component(m_working, k)));
                 return;
             }
             SetComponent(k, value);

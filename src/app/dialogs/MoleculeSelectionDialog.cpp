@@ -46,8 +46,12 @@ MoleculeSelectionDialog::MoleculeSelectionDialog(QWidget* parent)
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, code = code] {
             const std::vector<int> rows = SelectedRows();
-            if (!rows.empty())
-                emit request(code, rows);
+            if (rows.empty())
+                return;
+            // The rows of deleted molecules go; their positions must not select the next ones.
+            if (code == kDelete)
+                m_table->clearSelection();
+            emit request(code, rows);
         });
         buttons->addWidget(button);
     }
