@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the structure read at 10k, 100k and 1M atoms (each size in its own process
 # so that the peak resident memory belongs to it), DCD reading from a ~1 GB trajectory, trajectory
-# processing, superposition, the molecular surface, hydrogen bonds and the off-screen frame time
-# of the atom drawers. Usage: bench/run.sh [SOURCE.pdb] [SOURCE.dcd]
+# processing, superposition, the molecular surface, hydrogen bonds, the off-screen frame time of
+# the atom drawers, and the viewer's window on a virtual display (start-up to the first frame,
+# frame time while turning, CPU at rest, spinning and playing). Usage: bench/run.sh [SOURCE.pdb]
+# [SOURCE.dcd]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh read_bench dcd_bench trajectory_bench superposition_bench surface_bench \
-    hydrogen_bonds_bench serial_lookup_bench render_bench >/dev/null
+    hydrogen_bonds_bench serial_lookup_bench render_bench window_bench vorn-cli >/dev/null
 pdb=${1:-tests/data/1aki.pdb}
 dcd=${2:-tests/data/dcd/adk_2frames.dcd}
 work=${TMPDIR:-/tmp}
@@ -28,3 +30,10 @@ echo "== hydrogen bonds: 100k atoms from $pdb"
 build/bench/hydrogen_bonds_bench "$pdb" 100000
 echo "== render: frame times at 10k and 100k atoms from $pdb"
 build/bench/render_bench "$pdb" 10000 100000 --workdir "$work"
+echo "== window: start-up of vorn tests/data/1crn.pdb to its first frame, 10 processes"
+scripts/with-display.sh build/bench/window_bench startup tests/data/1crn.pdb 10
+echo "== window: frame time while turning 10000 atoms from $pdb, 800 x 600"
+scripts/with-display.sh build/bench/window_bench frames "$pdb" 10000
+echo "== window: CPU at rest, spinning and playing"
+scripts/with-display.sh build/bench/window_bench cpu tests/data/1crn.pdb
+scripts/with-display.sh build/bench/window_bench cpu tests/data/2eqq.pdb -multi

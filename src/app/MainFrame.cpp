@@ -210,18 +210,9 @@ void CMainFrame::OpenCoordinatesAndTrajectory() {
     const int before = m_doc.MoleculeCount();
     bool read = false;
     Run([&] {
-        const CVornDoc::TrajectoryRunner runner = [this](Molecule& mol, const std::string& file,
-                                                         int type, int first, int end) {
-            m_glView->SetReading(true);
-            struct Resume {
-                VornGlWidget* view;
-                ~Resume() { view->SetReading(false); }
-            } resume{m_glView};
-            return WindowedTrajectoryRunner(this)(mol, file, type, first, end);
-        };
         read = m_doc.ReadCoordinatesAndTrajectory(c.coordinates.toStdString(), c.coordinateType,
                                                   c.trajectory.toStdString(), c.trajectoryType,
-                                                  c.mode, runner);
+                                                  c.mode, TrajectoryRunner());
     });
     // The structure stays when its trajectory fails or is cancelled: then the title names it.
     if (read)
@@ -229,6 +220,18 @@ void CMainFrame::OpenCoordinatesAndTrajectory() {
     else if (m_doc.MoleculeCount() > before)
         SetDocumentTitle(c.coordinates.toStdString());
     DocumentChanged();
+}
+
+CVornDoc::TrajectoryRunner CMainFrame::TrajectoryRunner() {
+    return [this](Molecule& mol, const std::string& file, int type, int first, int end) {
+        m_glView->SetReading(true);
+        struct Resume {
+            VornGlWidget* view;
+            ~Resume() { view->SetReading(false); }
+        } resume{m_glView};
+        ReadingTrajectoryDialog dialog(mol, file, type, first, end, this);
+        return dialog.Run();
+    };
 }
 
 void CMainFrame::CoordinateFileOptions() {

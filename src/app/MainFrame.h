@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/UiHost.h"
+#include "document/VornDoc.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -63,6 +64,10 @@ public:
 
     void ShowCommandLineHelp();
     void ShowAbout();
+
+    // Reads trajectory frames behind the modal reading window, the view drawing the scene as it
+    // is meanwhile.
+    CVornDoc::TrajectoryRunner TrajectoryRunner();
 
     // Runs a command, showing the message of a VornError it raises (also of anything else).
     void Run(const std::function<void()>& command);

@@ -4,7 +4,6 @@
 #include "app/GlWidget.h"
 #include "app/MainFrame.h"
 #include "app/QtSettingsStore.h"
-#include "app/dialogs/ReadingTrajectoryDialog.h"
 #include "core/VornError.h"
 #include "document/ReadingSettings.h"
 #include "document/Trajectory.h"
@@ -14,9 +13,17 @@
 #include "render/VornView.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSurfaceFormat>
 
+#include <clocale>
 #include <string>
+
+// The icon is a resource of the vorn_app library: a static library's resource object is linked
+// (and registers itself) only when something names it. Qt's macro cannot be used in a namespace.
+static void RegisterResources() {
+    Q_INIT_RESOURCE(vorn);
+}
 
 namespace vorn {
 
@@ -58,6 +65,23 @@ void SetDefaultSurfaceFormat(int argc, char** argv) {
     SetColorBits(format, options.bppGiven ? options.bppValue : 16);
     format.setDepthBufferSize(options.zbufGiven && options.zbufValue > 0 ? options.zbufValue : 16);
     QSurfaceFormat::setDefaultFormat(format);
+}
+
+int RunViewer(int argc, char** argv, const std::function<void(CVornApp&)>& started) {
+    SetDefaultSurfaceFormat(argc, argv);
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    RegisterResources();
+    // Numbers in files and settings are written with a decimal point whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName("Vorn");
+    QApplication::setOrganizationName("Vorn");
+    QApplication::setWindowIcon(QIcon(":/vorn.png"));
+    CVornApp app;
+    app.Start(argc, argv);
+    if (started)
+        started(app);
+    return QApplication::exec();
 }
 
 CVornApp::CVornApp() = default;
@@ -106,33 +130,31 @@ void CVornApp::ReadCommandLineFiles(int argc, char** argv) {
             frame.ShowCommandLineHelp();
         return;
     }
+    bool untitled = false; // a structure was read, and the title does not say so yet
     frame.Run([&] {
         if (options.files.Count() > 1 && options.dcdGiven)
             VORN_RAISE("Vorn", "Only one structure can be read when reading DCD files");
-        for (const std::string& file : options.files)
+        for (const std::string& file : options.files) {
             if (!doc.ReadCoordinateFile(file))
                 VORN_RAISE("Vorn", "Unable to read file");
+            untitled = true;
+        }
         std::string title = options.files[0];
         if (options.dcdGiven) {
-            VornGlWidget& view = frame.GlView();
-            const CVornDoc::TrajectoryRunner runner = [&](Molecule& mol, const std::string& file,
-                                                          int type, int first, int end) {
-                view.SetReading(true);
-                struct Resume {
-                    VornGlWidget& view;
-                    ~Resume() { view.SetReading(false); }
-                } resume{view};
-                return WindowedTrajectoryRunner(&frame)(mol, file, type, first, end);
-            };
             doc.ReadTrajectory(options.dcdFile, kTrajectoryDcd, mode,
-                               "Trajectory read has been canceled", runner);
+                               "Trajectory read has been canceled", frame.TrajectoryRunner());
             title += "+" + options.dcdFile;
         }
         frame.SetDocumentTitle(title);
         frame.DocumentChanged();
         if (options.help)
             frame.ShowCommandLineHelp();
+        untitled = false;
     });
+    // A structure read before something failed (its trajectory, a later file) is shown: the title
+    // names it rather than saying that nothing was loaded.
+    if (untitled && doc.primary)
+        frame.SetDocumentTitle(doc.primary->fileName);
     if (options.multi) {
         // What -multi chose holds for this run's reads only; the stored options are saved.
         doc.multiModelTraj = storedMulti;

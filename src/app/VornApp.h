@@ -2,6 +2,7 @@
 // trajectory named on the command line, titles), and what is kept until the program ends.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 namespace vorn {
@@ -34,5 +35,11 @@ private:
 // compatibility-profile context (the view draws with OpenGL 1.1 calls) with the colour and depth
 // bits the command line asks for with -bpp and -zbuf (16 each when it does not).
 void SetDefaultSurfaceFormat(int argc, char** argv);
+
+// The whole run of the viewer for a command line: the GL format, the QApplication and its names,
+// start-up, then the event loop until the last window closes; returns the exit status. started,
+// when set, is called once start-up is over and before the event loop runs (the benchmarks watch
+// the window from there).
+int RunViewer(int argc, char** argv, const std::function<void(CVornApp&)>& started = {});
 
 } // namespace vorn

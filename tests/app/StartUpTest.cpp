@@ -69,6 +69,7 @@ TEST(StartUp, CancelledTrajectoryLeavesTheStructureWithoutFrames) {
     EXPECT_EQ(run.Doc().primary->frames.Count(), 0);
     EXPECT_EQ(run.Doc().primary->frameCount, 0);
     EXPECT_FALSE(run.View().params.playing);
+    EXPECT_EQ(run.Frame().windowTitle().toStdString(), kData + "/adk_closed.pdb - Vorn");
 }
 
 TEST(StartUp, CommandLinesThatCannotBeReadSaySo) {

@@ -81,11 +81,4 @@ bool ReadingTrajectoryDialog::Run() {
     return m_completed && m_keepGoing;
 }
 
-CVornDoc::TrajectoryRunner WindowedTrajectoryRunner(QWidget* parent) {
-    return [parent](Molecule& mol, const std::string& fileName, int type, int first, int end) {
-        ReadingTrajectoryDialog dialog(mol, fileName, type, first, end, parent);
-        return dialog.Run();
-    };
-}
-
 } // namespace vorn

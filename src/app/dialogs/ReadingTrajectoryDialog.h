@@ -58,7 +58,4 @@ private:
     QProgressBar* m_bar;
 };
 
-// The runner the document reads trajectories through in the GUI: this window, over parent.
-CVornDoc::TrajectoryRunner WindowedTrajectoryRunner(QWidget* parent);
-
 } // namespace vorn
