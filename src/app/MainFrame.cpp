@@ -53,11 +53,12 @@ CMainFrame::CMainFrame(CVornDoc& doc, QtSettingsStore& store, QWidget* parent)
     setAcceptDrops(true);
     // Four panes: the first stretches and shows the status texts, the others carry no text.
     statusBar()->addWidget(m_statusText, 1);
-    for (int width : {30, 30, 40}) {
-        auto* pane = new QLabel(this);
-        pane->setMinimumWidth(width);
-        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addPermanentWidget(pane);
+    const int widths[3] = {30, 30, 40};
+    for (int i = 0; i < 3; ++i) {
+        m_panes[i] = new QLabel(this);
+        m_panes[i]->setMinimumWidth(widths[i]);
+        m_panes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addPermanentWidget(m_panes[i]);
     }
     m_recentFiles = LoadRecentFiles(store);
     BuildMenus();
@@ -91,6 +92,11 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::SetStatusText(const std::string& text) {
     m_statusText->setText(QString::fromStdString(text));
+}
+
+void CMainFrame::SetPaneText(int pane, const std::string& text) {
+    if (pane >= 1 && pane <= 3)
+        m_panes[pane - 1]->setText(QString::fromStdString(text));
 }
 
 void CMainFrame::ShowMessage(const std::string& text) {

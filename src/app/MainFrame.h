@@ -40,6 +40,7 @@ public:
 
     // UiHost: the first status-bar pane, message boxes and the progress bar in the first pane.
     void SetStatusText(const std::string& text) override;
+    void SetPaneText(int pane, const std::string& text) override;
     void ShowMessage(const std::string& text) override;
     void BeginProgress(int steps) override;
     void StepProgress() override;
@@ -119,6 +120,7 @@ private:
     QtSettingsStore& m_store;
     VornGlWidget* m_glView;
     QLabel* m_statusText;
+    QLabel* m_panes[3] = {};
     QProgressBar* m_progress = nullptr;
     std::vector<UpdateRule> m_rules;
     QMenu* m_fileMenu = nullptr;

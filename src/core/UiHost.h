@@ -11,6 +11,8 @@ class UiHost {
 public:
     virtual ~UiHost() = default;
     virtual void SetStatusText(const std::string& /*text*/) {}
+    // The status bar's other panes, 1 to 3 (a picked atom's serial, name and residue).
+    virtual void SetPaneText(int /*pane*/, const std::string& /*text*/) {}
     // A modal message box with an OK button (warnings that do not stop an operation).
     virtual void ShowMessage(const std::string& /*text*/) {}
     virtual void BeginProgress(int /*steps*/) {}

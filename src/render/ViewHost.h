@@ -23,6 +23,11 @@ public:
     virtual void ShowFrameNumber(int /*frame*/) {}
     virtual void NotifyAlignmentDialog() {}
     virtual void RefreshMoleculeSelection() {}
+    virtual void RefreshTorsionDialog() {}
+    // Whether the Measure and the Adjust Torsion Angle windows are open: a picked atom goes to
+    // the measurement table, a picked bond to the torsion, only while they are.
+    virtual bool MeasureDialogOpen() const { return false; }
+    virtual bool TorsionDialogOpen() const { return false; }
 };
 
 } // namespace vorn
