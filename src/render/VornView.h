@@ -90,6 +90,18 @@ public:
     };
     void MoleculeSelection(int request, const std::vector<int>& positions);
 
+    // After atom colours or radii changed outside the view's own commands (the colour, radius
+    // and sequence windows): the picture is drawn again.
+    void Redraw() { RequestRedraw(); }
+    // The Adjust Torsion Angle window's slider: turns the picked torsion to degrees, then what
+    // depends on the atoms' places follows. False (nothing turned) when the torsion's molecule
+    // is no longer in the document.
+    bool TurnTorsion(double degrees);
+    // "Align B to A" of the alignment window: moves b so that its listed atoms lie on a's, and
+    // returns their RMSD afterwards (Å).
+    double AlignMolecules(const Molecule& a, Molecule& b, const std::vector<int>& listA,
+                          const std::vector<int>& listB, bool massWeighting);
+
     // Mouse and keys, as the window delivers them. Button states are those after the event.
     enum Button { kLeftButton, kMiddleButton, kRightButton };
     struct Buttons {

@@ -1,4 +1,5 @@
 // The view's display commands: the View and Molecule menus, playback, colours and lighting.
+#include "analysis/Superposition.h"
 #include "document/VornDoc.h"
 #include "render/GlCapability.h"
 #include "render/ViewHost.h"
@@ -222,6 +223,25 @@ void CVornView::MoleculeSelection(int request, const std::vector<int>& positions
         return;
     }
     DocumentChanged();
+}
+
+bool CVornView::TurnTorsion(double degrees) {
+    Molecule* mol = torsion.GetMolecule();
+    if (!mol || m_doc.IndexOf(mol) < 0)
+        return false;
+    torsion.SetTorsion(degrees);
+    if (params.hBondsShown)
+        m_doc.FindHydrogenBonds();
+    m_host.NotifyAlignmentDialog();
+    RequestRedraw();
+    return true;
+}
+
+double CVornView::AlignMolecules(const Molecule& a, Molecule& b, const std::vector<int>& listA,
+                                 const std::vector<int>& listB, bool massWeighting) {
+    vorn::AlignMolecules(a, b, listA, listB, massWeighting);
+    AfterMove(false);
+    return ComputeRmsd(a, b, listA, listB, massWeighting);
 }
 
 } // namespace vorn
