@@ -1,5 +1,7 @@
-// Measures the off-screen frame time of the atom-and-bond modes on proteins tiled to given atom
-// counts: the median of several frames, with and without the read-back of the picture.
+// Measures the off-screen frame time of every render mode on proteins tiled to given atom counts:
+// the median of several frames, with and without the read-back of the picture; the time the solid
+// ribbon and the tube take to build their arrays; and the time of one pick (a click in the middle
+// of the window) in CPK.
 //
 //   render_bench SOURCE.pdb [ATOMS...] [--size WxH] [--frames N] [--workdir DIR]
 //
@@ -8,6 +10,7 @@
 // as the viewer reads them. Defaults: 10000 and 100000 atoms, 640 × 480, 5 frames.
 #include "document/VornDoc.h"
 #include "render/OffscreenPicture.h"
+#include "render/Ribbons.h"
 #include "render/VornView.h"
 
 #include <GL/gl.h>
@@ -115,13 +118,53 @@ ModeTiming TimeMode(OffscreenPicture& picture, int mode, int frames) {
     return {Median(full), Median(scene)};
 }
 
+// One pick at the middle of the window in CPK: the selection pass over every atom and bond.
+double TimePick(OffscreenPicture& picture, int width, int height, int frames, PickResult& hit) {
+    picture.View().SetRenderMode(kCpk);
+    picture.Render(); // makes the picture's context current
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        hit = picture.View().Pick(width / 2, height / 2);
+        times.push_back(Milliseconds(t0));
+    }
+    return Median(times);
+}
+
 struct NamedMode {
     const char* name;
     int mode;
 };
-const NamedMode kModes[] = {{"hide", kHideMolecule}, {"wire", kWireFrame},
-                            {"cpk", kCpk},           {"points", kPoints},
-                            {"sticks", kSticks},     {"ballstick", kBallAndStick}};
+const NamedMode kModes[] = {{"hide", kHideMolecule},
+                            {"wire", kWireFrame},
+                            {"cpk", kCpk},
+                            {"points", kPoints},
+                            {"sticks", kSticks},
+                            {"ballstick", kBallAndStick},
+                            {"trace-sticks", kTraceSticks},
+                            {"trace-wire", kTraceWireFrame},
+                            {"spline", kSpline},
+                            {"ribbon", kSolidRibbon},
+                            {"flat-ribbon", kFlatRibbon},
+                            {"tube", kTube},
+                            {"temp-tube", kTemperatureTube},
+                            {"occ-tube", kOccupancyTube}};
+
+// The ribbon's arrays built alone, without GL: the part of a ribbon frame spent before drawing.
+void TimeRibbonBuild(Molecule& mol, const Resolution& res, int frames) {
+    for (const NamedMode& m : {NamedMode{"ribbon", kSolidRibbon}, NamedMode{"tube", kTube}}) {
+        SetRibbonProfile(mol, m.mode);
+        BackboneMesh mesh;
+        std::vector<double> times;
+        for (int i = 0; i < frames; ++i) {
+            const auto t0 = std::chrono::steady_clock::now();
+            BuildSolidRibbon(mol, res, mesh);
+            times.push_back(Milliseconds(t0));
+        }
+        std::printf("%-12s %12.2f ms to build %d vertices in %zu primitives\n", m.name,
+                    Median(times), mesh.VertexCount(), mesh.primitives.size());
+    }
+}
 
 void BenchSize(const Options& o, const std::vector<std::string>& records, long target) {
     const std::string file = o.workdir + "/vorn_render_bench_" + std::to_string(target) + ".pdb";
@@ -139,16 +182,21 @@ void BenchSize(const Options& o, const std::vector<std::string>& records, long t
     std::printf("\n%ld atoms, %zu bonds (read %.0f ms), %dx%d, median of %d frames\n", atoms,
                 doc.primary->bonds.size(), readMs, o.width, o.height, o.frames);
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    std::printf("%-10s %14s %14s\n", "mode", "frame ms", "scene ms");
+    std::printf("%-12s %12s %14s\n", "mode", "frame ms", "scene ms");
     for (const NamedMode& m : kModes) {
         const ModeTiming t = TimeMode(picture, m.mode, o.frames);
-        std::printf("%-10s %14.2f %14.2f\n", m.name, t.withReadBack, t.sceneOnly);
+        std::printf("%-12s %12.2f %14.2f\n", m.name, t.withReadBack, t.sceneOnly);
     }
+    TimeRibbonBuild(*doc.primary, picture.View().params.res, o.frames);
     // Smoothed lines are the software driver's dearest primitive: the wire frame once more without.
     picture.View().ToggleAntiAlias();
     const ModeTiming t = TimeMode(picture, kWireFrame, o.frames);
-    std::printf("%-10s %14.2f %14.2f  (anti-aliasing off)\n", "wire", t.withReadBack, t.sceneOnly);
+    std::printf("%-12s %12.2f %14.2f  (anti-aliasing off)\n", "wire", t.withReadBack, t.sceneOnly);
     picture.View().ToggleAntiAlias();
+    PickResult hit;
+    const double pick = TimePick(picture, o.width, o.height, o.frames, hit);
+    std::printf("%-12s %12.2f %14s  (cpk; hit kind %d, index %d)\n", "pick", pick, "", hit.kind,
+                hit.index);
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {

@@ -2,9 +2,9 @@
 # Runs every benchmark: the structure read at 10k, 100k and 1M atoms (each size in its own process
 # so that the peak resident memory belongs to it), DCD reading from a ~1 GB trajectory, trajectory
 # processing, superposition, the molecular surface, hydrogen bonds, the off-screen frame time of
-# the atom drawers, and the viewer's window on a virtual display (start-up to the first frame,
-# frame time while turning, CPU at rest, spinning and playing). Usage: bench/run.sh [SOURCE.pdb]
-# [SOURCE.dcd]
+# every drawer and of one pick, and the viewer's window on a virtual display (start-up to the
+# first frame, frame time while turning, CPU at rest, spinning and playing). Usage: bench/run.sh
+# [SOURCE.pdb] [SOURCE.dcd]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh read_bench dcd_bench trajectory_bench superposition_bench surface_bench \

@@ -56,10 +56,12 @@ Matrix3 DisplayRotation(const MotionState& state) {
     return r;
 }
 
-ShownPositions::ShownPositions(const Molecule& mol)
+ShownPositions::ShownPositions(const Molecule& mol) : ShownPositions(mol, mol.currentFrame) {}
+
+ShownPositions::ShownPositions(const Molecule& mol, int shownFrame)
     : m_records(mol.atoms.empty() ? nullptr : reinterpret_cast<const char*>(&mol.atoms[0].x)),
       m_stride(sizeof(Atom)) {
-    const int frame = mol.currentFrame - 1;
+    const int frame = shownFrame - 1;
     if (frame >= 0 && frame < mol.frames.Count()) {
         const std::vector<float>& coordinates = mol.frames[frame];
         m_frame = coordinates.data();

@@ -52,6 +52,9 @@ std::array<double, 3> DisplayPosition(const Molecule& mol, int atom);
 class ShownPositions {
 public:
     explicit ShownPositions(const Molecule& mol);
+    // Those of frame number `frame`, numbered as Molecule::currentFrame (0: the atom records'; a
+    // number beyond the frames also gives the records').
+    ShownPositions(const Molecule& mol, int frame);
     // x, y and z of the atom.
     const float* operator[](int atom) const {
         return atom < m_frameAtoms ? m_frame + 3 * static_cast<std::size_t>(atom)

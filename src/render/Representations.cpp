@@ -25,6 +25,17 @@ void Color(const Rgba& c) {
     glColor4ub(c.r, c.g, c.b, c.a);
 }
 
+void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgba& c) {
+    Color(c);
+    FacingHemisphere(dc, p, radius, kAtomHemisphere);
+}
+
+float Distance(const float* a, const float* b) {
+    return Length(Sub(At(b), At(a)));
+}
+
+} // namespace
+
 void BeginSolids(const DrawContext& dc) {
     dc.viewLight.Disable();
     dc.lights.On();
@@ -55,7 +66,7 @@ void TurnZOnto(const float* u) {
 // pass the eye's own turn too, so the open side faces away from the screen. Under perspective an
 // atom off the middle of the window is seen from the side, so the cap is then turned from the
 // viewing axis toward the eye itself; otherwise a crescent of the open side would show.
-void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgba& c) {
+void FacingHemisphere(const DrawContext& dc, const float* p, float radius, int list) {
     const float* m = dc.modelView;
     Vec3f e;
     for (int i = 0; i < 3; ++i)
@@ -72,8 +83,7 @@ void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgb
         const float toEye[3] = {-e[0] / length, -e[1] / length, -e[2] / length};
         TurnZOnto(toEye);
     }
-    Color(c);
-    dc.primitives.Draw(kAtomHemisphere);
+    dc.primitives.Draw(list);
     glPopMatrix();
 }
 
@@ -83,12 +93,6 @@ void OrientAlong(const float* a, const float* b, float length) {
     glTranslatef(a[0], a[1], a[2]);
     TurnZOnto(u);
 }
-
-float Distance(const float* a, const float* b) {
-    return Length(Sub(At(b), At(a)));
-}
-
-} // namespace
 
 static_assert(sizeof(Rgba) == 4, "colours are handed to GL as four bytes each");
 

@@ -30,4 +30,17 @@ void DrawCpk(const Molecule& mol, const DrawContext& dc);
 void DrawPoints(const Molecule& mol, const DrawContext& dc);
 void DrawSticks(const Molecule& mol, const DrawContext& dc);
 
+// Helpers the annotations share with the drawers above.
+// Solids: the view light off, the switched-on solid lights on, dithering, smooth shading when
+// smooth3D; EndSolids returns to flat lines under the view light.
+void BeginSolids(const DrawContext& dc);
+void EndSolids(const DrawContext& dc);
+// Rotates +z onto the unit vector u.
+void TurnZOnto(const float* u);
+// Translates to a and turns +z onto the direction a → b (of length length > 0).
+void OrientAlong(const float* a, const float* b, float length);
+// A hemisphere list (kAtomHemisphere or kSelectionHemisphere) of the radius at p, turned toward
+// the eye, in the current colour.
+void FacingHemisphere(const DrawContext& dc, const float* p, float radius, int list);
+
 } // namespace vorn

@@ -8,6 +8,7 @@
 #include "document/VornDoc.h"
 #include "render/GlCapability.h"
 #include "render/Representations.h"
+#include "render/Ribbons.h"
 #include "render/ViewHost.h"
 
 #include <GL/gl.h>
@@ -76,6 +77,7 @@ void CVornView::InitialiseGl() {
     glFogf(GL_FOG_END, 6.0f);
     glFogfv(GL_FOG_COLOR, params.backgroundColor);
     SetCapability(GL_FOG, params.depthCue);
+    RebuildLabelFont();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -142,6 +144,8 @@ void CVornView::RenderPass(int mode, int eye) {
     for (auto& mol : m_doc.molecules)
         if (mol->AtomCount() > 0)
             DrawMolecule(*mol, mode, eye, nameBase);
+    if (mode == 0)
+        DrawSceneAnnotations(eye);
 }
 
 void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBase) {
@@ -165,8 +169,13 @@ void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBas
     glGetFloatv(GL_MODELVIEW_MATRIX, m_modelView);
     const DrawContext dc{params,      primitives, m_viewLight, m_lights, m_inverseRotation,
                          m_modelView, eye};
-    if (!DrawAtomsAndBonds(mol, dc) && mol.renderMode >= kSolidRibbon && mol.showWireFrame)
-        DrawWireFrame(mol, dc);
+    DrawLabelsOf(mol, dc);
+    if (!DrawAtomsAndBonds(mol, dc)) {
+        if (mol.renderMode >= kSolidRibbon && mol.showWireFrame)
+            DrawWireFrame(mol, dc);
+        DrawBackbone(mol, dc);
+    }
+    DrawAnnotationsOf(mol, dc);
     glPopMatrix();
 }
 
@@ -175,40 +184,6 @@ void CVornView::PlaceMolecule(const Molecule& mol) const {
     const float s = kSceneUnits / params.sceneScale;
     glScalef(s, s, s);
     glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
-}
-
-// One name per atom and bond, counted across the document; atoms are picked at their centres and
-// bonds at their midpoints, drawn as single points.
-void CVornView::DrawPickNames(const Molecule& mol, unsigned nameBase) {
-    const bool hidden =
-        mol.renderMode == kHideMolecule || (mol.renderMode >= kSpline && !mol.showWireFrame);
-    if (hidden)
-        return;
-    glPushMatrix();
-    PlaceMolecule(mol);
-    const ShownPositions pos(mol);
-    for (int i = 0; i < mol.AtomCount(); ++i) {
-        if (mol.atoms[static_cast<size_t>(i)].hetero && !mol.solvent)
-            continue;
-        glLoadName(nameBase + static_cast<unsigned>(i));
-        glBegin(GL_POINTS);
-        glVertex3fv(pos[i]);
-        glEnd();
-    }
-    const unsigned bondBase = nameBase + static_cast<unsigned>(mol.AtomCount());
-    for (size_t j = 0; j < mol.bonds.size(); ++j) {
-        const Bond& b = mol.bonds[j];
-        if (!mol.solvent && mol.atoms[static_cast<size_t>(b.first)].hetero &&
-            mol.atoms[static_cast<size_t>(b.second)].hetero)
-            continue;
-        const float* p = pos[b.first];
-        const float* q = pos[b.second];
-        glLoadName(bondBase + static_cast<unsigned>(j));
-        glBegin(GL_POINTS);
-        glVertex3f((p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2);
-        glEnd();
-    }
-    glPopMatrix();
 }
 
 void CVornView::Draw() {
@@ -284,6 +259,7 @@ void CVornView::DocumentChanged() {
     pickedMolecule = nullptr;
     m_host.RefreshMeasureDialog();
     m_host.NotifyAlignmentDialog();
+    SetRibbonProfile(*m_doc.primary, m_doc.primary->renderMode);
     if (p.hBondsShown)
         m_doc.FindHydrogenBonds();
     RequestRedraw();

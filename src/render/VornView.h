@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analysis/TorsionBond.h"
+#include "render/Picking.h"
 #include "render/Primitives.h"
 #include "render/ViewParameters.h"
 #include "render/VornLight.h"
@@ -11,9 +12,18 @@
 namespace vorn {
 
 class CVornDoc;
+struct DrawContext;
+class GlyphSource;
 class UiHost;
 class ViewHost;
 struct Molecule;
+
+// The draw cycle's state saved by CVornView::Pause while a modal window is open.
+struct PausedDrawing {
+    bool paused = false; // only while a molecule is loaded
+    bool continuousRedraw = false, playing = false, spinning = false;
+    int frameIndex = 0;
+};
 
 // The view draws with whatever GL context the host has made current: the host makes its context
 // current before it calls any operation, since commands change GL state at once. It reaches the
@@ -107,6 +117,7 @@ public:
     struct Buttons {
         bool left = false, middle = false, right = false, shift = false, ctrl = false;
     };
+    // A left press without the right button picks (PickAndHandOver) before it starts turning.
     void MouseDown(Button button, int x, int y, Buttons held);
     void MouseUp(Button button, int x, int y, Buttons held);
     void MouseMove(int x, int y, Buttons held);
@@ -131,6 +142,21 @@ public:
     void BeginScale(int x);
     void ScaleStep(int x);
 
+    // The atom or bond drawn under window pixel (x, y) (y downward), by selection mode under a
+    // 10 × 10 pixel window; in stereo in the half the point lies in. Nothing when nothing is
+    // there or the selection buffer overflowed ("WARNING: select buffer overflow!" shown).
+    PickResult Pick(int x, int y);
+
+    // Label font: where glyphs come from (null: the built-in font; the source must outlive the
+    // view), and the "Font" command's new font. Once GL is set up (Create) both rebuild the
+    // glyph lists at once, so the context must be current.
+    void SetGlyphSource(GlyphSource* source);
+    void SetLabelFont(const LabelFont& font);
+    // Around a modal window (the font window): with a molecule loaded, playback, spinning and
+    // continuous redraw stop, and Resume brings them back at the same frame and redraws.
+    PausedDrawing Pause();
+    void Resume(const PausedDrawing& saved);
+
     ViewParameters params;
     Primitives primitives;
     TorsionBond torsion;
@@ -144,6 +170,15 @@ private:
     void DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBase);
     void PlaceMolecule(const Molecule& mol) const;
     void DrawPickNames(const Molecule& mol, unsigned nameBase);
+    // Shows a picked atom in the status bar and offers it to the measurement table, or makes a
+    // picked bond the torsion bond, while their windows are open.
+    void PickAndHandOver(int x, int y);
+    void RebuildLabelFont();
+    // Annotations of one molecule before its representation (labels) and after it (torsion
+    // marker, monitors, axes); those of the whole scene after every molecule of a pass.
+    void DrawLabelsOf(const Molecule& mol, const DrawContext& dc);
+    void DrawAnnotationsOf(const Molecule& mol, const DrawContext& dc);
+    void DrawSceneAnnotations(int eye);
     void StopSpinning();
     bool AnyFixed() const;
     bool AllMoving() const;
@@ -158,8 +193,10 @@ private:
     ViewHost& m_host;
     UiHost* m_ui;
     LightNames m_lightNames;
-    VornLight m_viewLight;   // pure ambient light for lines and points
-    LightSet m_lights;       // the solid lights
+    VornLight m_viewLight; // pure ambient light for lines and points
+    LightSet m_lights;     // the solid lights
+    GlyphSource* m_glyphSource = nullptr;
+    bool m_glReady = false;  // GL was set up: font changes rebuild the glyph lists at once
     bool m_rotating = false; // a left-button rotation began in this gesture
     bool m_rotatedSinceDown = false;
     float m_inverseRotation[16]; // of the molecule being drawn, for facing hemispheres

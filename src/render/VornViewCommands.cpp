@@ -2,6 +2,7 @@
 #include "analysis/Superposition.h"
 #include "document/VornDoc.h"
 #include "render/GlCapability.h"
+#include "render/Ribbons.h"
 #include "render/ViewHost.h"
 #include "render/VornView.h"
 
@@ -69,9 +70,12 @@ void CVornView::CustomResolution(int index, int value) {
 }
 
 void CVornView::SetRenderMode(int mode) {
+    // Ribbons take their widths and thicknesses from the mode as it is chosen.
     for (auto& mol : m_doc.molecules)
-        if (mol->active)
+        if (mol->active) {
             mol->renderMode = mode;
+            SetRibbonProfile(*mol, mode);
+        }
     // Sticks meet in balls of their own radius; ball and stick shows bigger balls.
     if (mode == kSticks)
         params.stickRadius = params.ballRadius = 0.175f;

@@ -177,6 +177,7 @@ void CVornView::MouseDown(Button button, int x, int y, Buttons held) {
     m_host.CaptureMouse();
     if (button == kLeftButton) {
         params.leftButtonDown = true;
+        PickAndHandOver(x, y);
         BeginRotation(x, y);
     } else {
         BeginScale(x);
@@ -258,6 +259,7 @@ void CVornView::KeyDown(Key key) {
             Compose(mol->motion);
         }
     HydrogenBondsAfterTurn();
+    m_host.NotifyAlignmentDialog();
     RequestRedraw();
 }
 

@@ -40,5 +40,22 @@ check "unreplaceable: status" test $? -eq 1
 check "unreplaceable: message" grep -q "Unable to write $work/taken.png" "$work/err"
 check "unreplaceable: nothing left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.png b.bmp err taken.png "
 
+# Backbone modes by name or number draw the same picture.
+mkdir "$work/modes"
+for mode in trace-sticks:6 trace-wire:7 spline:8 ribbon:9 flat-ribbon:10 tube:11 \
+    temperature-tube:12 occupancy-tube:13; do
+    "$cli" render "$data/1crn.pdb" -o "$work/modes/name.png" --mode "${mode%:*}" --size 80x60
+    "$cli" render "$data/1crn.pdb" -o "$work/modes/number.png" --mode "${mode#*:}" --size 80x60
+    check "mode $mode" cmp -s "$work/modes/name.png" "$work/modes/number.png"
+done
+
+# Each annotation asked for changes the picture.
+"$cli" render "$data/1crn.pdb" -o "$work/plain.bmp" --size 160x120
+for overlay in labels axes hbonds; do
+    "$cli" render "$data/1crn.pdb" -o "$work/$overlay.bmp" --size 160x120 "--$overlay"
+    check "--$overlay: status" test $? -eq 0
+    check "--$overlay: drawn" test -n "$(cmp "$work/plain.bmp" "$work/$overlay.bmp")"
+done
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -14,8 +14,8 @@ namespace {
 const std::set<std::string> kValueFlags = {"-o",     "--select", "--precision", "--start",
                                            "--stop", "--by",     "--quality",   "--probe",
                                            "--size", "--mode",   "--frame"};
-const std::set<std::string> kPlainFlags = {"--mass", "--align", "--no-conect", "--no-normalize",
-                                           "--solvent"};
+const std::set<std::string> kPlainFlags = {"--mass",    "--align",  "--no-conect", "--no-normalize",
+                                           "--solvent", "--labels", "--axes",      "--hbonds"};
 
 bool IsToolFlag(const std::string& arg) {
     return arg == "-o" || arg.compare(0, 2, "--") == 0;

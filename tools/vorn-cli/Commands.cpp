@@ -213,15 +213,31 @@ int RunHbonds(const Arguments& args) {
 
 namespace {
 
-// Render modes by the names scripts use; ribbons and traces come with their drawers.
-const char* const kModeNames[] = {"hide", "wire", "cpk", "points", "sticks", "ballstick"};
-constexpr int kDrawnModes = sizeof kModeNames / sizeof kModeNames[0];
+// Render modes by the names scripts use, in the order of their numbers.
+const char* const kModeNames[] = {"hide",
+                                  "wire",
+                                  "cpk",
+                                  "points",
+                                  "sticks",
+                                  "ballstick",
+                                  "trace-sticks",
+                                  "trace-wire",
+                                  "spline",
+                                  "ribbon",
+                                  "flat-ribbon",
+                                  "tube",
+                                  "temperature-tube",
+                                  "occupancy-tube"};
+static_assert(sizeof kModeNames / sizeof kModeNames[0] == kRenderModeCount,
+              "every render mode has a name");
 
 int ModeOfName(const std::string& name) {
-    for (int mode = 0; mode < kDrawnModes; ++mode)
+    for (int mode = 0; mode < kRenderModeCount; ++mode)
         if (name == kModeNames[mode] || name == std::to_string(mode))
             return mode;
-    throw UsageError("--mode takes hide, wire, cpk, points, sticks or ballstick (0 to 5)");
+    throw UsageError("--mode takes hide, wire, cpk, points, sticks, ballstick, trace-sticks, "
+                     "trace-wire, spline, ribbon, flat-ribbon, tube, temperature-tube or "
+                     "occupancy-tube (0 to 13)");
 }
 
 // "WxH" with both sides from 1 to 4096.
@@ -234,6 +250,16 @@ void SizeOfText(const std::string& text, int& width, int& height) {
 
 bool EndsWith(const std::string& s, const std::string& end) {
     return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+// The annotations asked for, in the frame that is drawn: hydrogen bonds are found there.
+void ShowAnnotations(const Arguments& args, CVornDoc& doc, CVornView& view) {
+    if (args.Has("--labels"))
+        for (auto& mol : doc.molecules)
+            mol->atomLabels = true;
+    view.params.axesShown = args.Has("--axes");
+    if (args.Has("--hbonds"))
+        view.ToggleHydrogenBonds();
 }
 
 } // namespace
@@ -260,6 +286,7 @@ int RunRender(const Arguments& args) {
         picture.View().SetRenderMode(mode);
     }
     doc.SetFrame(frame);
+    ShowAnnotations(args, doc, picture.View());
     const DibImage image = picture.Render();
     if (png)
         WritePngFile(out, image, doc.primary ? doc.primary->fileName : "");
