@@ -80,6 +80,7 @@ VornGlWidget::Current::~Current() {
 
 VornGlWidget::VornGlWidget(CVornDoc& doc, UiHost* ui, QWidget* parent)
     : QOpenGLWidget(parent), m_view(std::make_unique<CVornView>(doc, *this, ui)), m_ui(ui) {
+    m_view->SetGlyphSource(&m_glyphs);
     m_clock.start();
     // The picture of the last frame stays until the next one is drawn: a paint that the draw
     // cycle skips (closer than 15 ms to the last frame) shows it again.
@@ -188,6 +189,10 @@ void VornGlWidget::NotifyAlignmentDialog() {
 
 void VornGlWidget::RefreshMoleculeSelection() {
     emit moleculesChanged();
+}
+
+void VornGlWidget::RefreshTorsionDialog() {
+    emit torsionChanged();
 }
 
 void VornGlWidget::mousePressEvent(QMouseEvent* event) {

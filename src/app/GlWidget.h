@@ -2,6 +2,7 @@
 // continuous redraw with a timer.
 #pragma once
 
+#include "app/QtGlyphSource.h"
 #include "render/ViewHost.h"
 
 #include <QElapsedTimer>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 namespace vorn {
@@ -55,12 +57,20 @@ public:
     void ShowFrameNumber(int frame) override;
     void NotifyAlignmentDialog() override;
     void RefreshMoleculeSelection() override;
+    void RefreshTorsionDialog() override;
+    bool MeasureDialogOpen() const override { return measureOpen && measureOpen(); }
+    bool TorsionDialogOpen() const override { return torsionOpen && torsionOpen(); }
+
+    // Whether the Measure and torsion windows are open, as the main window knows.
+    std::function<bool()> measureOpen;
+    std::function<bool()> torsionOpen;
 
 signals:
     void frameShown(int frame);
     void moleculesChanged();
     void measuresChanged();
     void alignmentChanged();
+    void torsionChanged();
     void frameDrawn();
 
 protected:
@@ -92,6 +102,7 @@ private:
     void Report(const char* message);
     int DevicePixels(double logical) const;
 
+    QtGlyphSource m_glyphs; // before the view, which draws with them until it goes
     std::unique_ptr<CVornView> m_view;
     UiHost* m_ui;
     QElapsedTimer m_clock;

@@ -2,16 +2,25 @@
 // windows beside the view. The menus are built in MainFrameMenus.cpp.
 #include "app/MainFrame.h"
 
+#include "analysis/Superposition.h"
 #include "app/GlWidget.h"
+#include "app/QtGlyphSource.h"
 #include "app/QtSettingsStore.h"
 #include "app/dialogs/AboutDialog.h"
+#include "app/dialogs/AlignmentDialog.h"
 #include "app/dialogs/AnimateDialog.h"
+#include "app/dialogs/AtomRadiusDialog.h"
 #include "app/dialogs/ColorDialog.h"
+#include "app/dialogs/CustomColorsDialog.h"
 #include "app/dialogs/CustomResolutionDialog.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/dialogs/LightingDialog.h"
+#include "app/dialogs/MeasureDialog.h"
 #include "app/dialogs/MoleculeSelectionDialog.h"
 #include "app/dialogs/ReadingTrajectoryDialog.h"
+#include "app/dialogs/SequenceDialog.h"
+#include "app/dialogs/TorsionDialog.h"
+#include "appearance/Radii.h"
 #include "core/SettingsStore.h"
 #include "core/VornError.h"
 #include "document/ReadingSettings.h"
@@ -26,6 +35,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -66,23 +76,26 @@ CMainFrame::CMainFrame(CVornDoc& doc, QtSettingsStore& store, QWidget* parent)
     const QByteArray geometry = store.ReadGeometry();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
-    connect(m_glView, &VornGlWidget::moleculesChanged, this, [this] {
-        // Molecules deleted, duplicated or made primary change the frames there are to animate.
-        if (m_animate)
-            m_animate->SetFrames(m_doc.primary ? m_doc.primary->frames.Count() : 0,
-                                 m_doc.FrameIndex());
-        if (!m_moleculeSelection)
-            return;
-        std::vector<MoleculeRow> rows;
-        for (const auto& mol : m_doc.molecules)
-            rows.push_back({mol->fileName, mol.get() == m_doc.primary, !mol->motion.moving,
-                            mol->active, mol->AtomCount(), mol->frames.Count()});
-        m_moleculeSelection->Refresh(rows);
-    });
+    connect(m_glView, &VornGlWidget::moleculesChanged, this, &CMainFrame::RefreshMoleculeWindows);
     connect(m_glView, &VornGlWidget::frameShown, this, [this](int frame) {
         if (m_animate)
             m_animate->ShowFrame(frame);
     });
+    connect(m_glView, &VornGlWidget::measuresChanged, this, [this] {
+        if (m_measure)
+            m_measure->Refresh(m_doc.measures);
+    });
+    connect(m_glView, &VornGlWidget::torsionChanged, this, [this] {
+        if (m_torsion)
+            m_torsion->ShowTorsion(m_glView->View().torsion.CanTurn(),
+                                   m_glView->View().torsion.Angle());
+    });
+    connect(m_glView, &VornGlWidget::alignmentChanged, this, [this] {
+        if (m_alignment)
+            m_alignment->MoleculesMoved();
+    });
+    m_glView->measureOpen = [this] { return m_measure && m_measure->isVisible(); };
+    m_glView->torsionOpen = [this] { return m_torsion && m_torsion->isVisible(); };
     SetDocumentTitle("No Molecule loaded");
 }
 
@@ -304,6 +317,27 @@ void CMainFrame::ShowAbout() {
     AboutDialog(m_glView->DepthBits(), m_glView->ColorBits(), m_glView->Renderer(), this).exec();
 }
 
+void CMainFrame::RefreshMoleculeWindows() {
+    // Molecules deleted, duplicated or made primary change the frames there are to animate.
+    if (m_animate)
+        m_animate->SetFrames(m_doc.primary ? m_doc.primary->frames.Count() : 0, m_doc.FrameIndex());
+    if (m_alignment)
+        m_alignment->RefreshMolecules();
+    if (m_measure)
+        m_measure->Refresh(m_doc.measures);
+    if (m_sequence)
+        m_sequence->FillSequenceList();
+    if (m_atomRadius)
+        m_atomRadius->ShowScheme();
+    if (m_moleculeSelection) {
+        std::vector<MoleculeRow> rows;
+        for (const auto& mol : m_doc.molecules)
+            rows.push_back({mol->fileName, mol.get() == m_doc.primary, !mol->motion.moving,
+                            mol->active, mol->AtomCount(), mol->frames.Count()});
+        m_moleculeSelection->Refresh(rows);
+    }
+}
+
 void CMainFrame::ShowAnimate() {
     if (!m_animate) {
         m_animate = new AnimateDialog(this);
@@ -423,6 +457,162 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     // After the drop has finished: reading may show messages.
     QMetaObject::invokeMethod(
         this, [this, files] { OpenFiles(files); }, Qt::QueuedConnection);
+}
+
+// The table is filled by picks in the view while the window is open, and drawn on there.
+void CMainFrame::ShowMeasure() {
+    if (!m_measure) {
+        m_measure = new MeasureDialog(this);
+        m_measure->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_measure, &MeasureDialog::clearRequested, this, [this] {
+            m_doc.measures.Clear();
+            m_measure->Refresh(m_doc.measures);
+            RunView([](CVornView& v) { v.Redraw(); });
+        });
+        // Its markers leave the picture with it.
+        connect(m_measure, &QDialog::finished, this,
+                [this] { RunView([](CVornView& v) { v.Redraw(); }); });
+    }
+    m_doc.measures.Recompute();
+    m_measure->Refresh(m_doc.measures);
+    m_measure->show();
+    m_measure->raise();
+    RunView([](CVornView& v) { v.Redraw(); });
+}
+
+// While the window is open a bond picked in the view becomes the torsion; the slider turns it.
+void CMainFrame::ShowTorsion() {
+    if (!m_torsion) {
+        m_torsion = new TorsionDialog(this);
+        m_torsion->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_torsion, &TorsionDialog::turned, this, [this](double degrees) {
+            bool present = true;
+            RunView([&](CVornView& v) { present = v.TurnTorsion(degrees); });
+            if (!present)
+                m_torsion->close(); // its molecule has been deleted
+        });
+        connect(m_torsion, &QDialog::finished, this,
+                [this] { RunView([](CVornView& v) { v.Redraw(); }); });
+    }
+    const TorsionBond& torsion = m_glView->View().torsion;
+    m_torsion->ShowTorsion(torsion.CanTurn() && m_doc.IndexOf(torsion.GetMolecule()) >= 0,
+                           torsion.Angle());
+    m_torsion->show();
+    m_torsion->raise();
+    RunView([](CVornView& v) { v.Redraw(); });
+}
+
+void CMainFrame::ShowAlignment() {
+    if (!m_alignment) {
+        const auto molecule = [this](quintptr id) -> Molecule* {
+            for (const auto& mol : m_doc.molecules)
+                if (reinterpret_cast<quintptr>(mol.get()) == id)
+                    return mol.get();
+            VORN_RAISE("Vorn", "The molecule is no longer loaded");
+        };
+        AlignmentRequests requests;
+        requests.molecules = [this] {
+            std::vector<AlignmentRequests::MoleculeName> names;
+            for (const auto& mol : m_doc.molecules)
+                names.push_back({reinterpret_cast<quintptr>(mol.get()), mol->fileName});
+            return names;
+        };
+        requests.atoms = [molecule](quintptr id) { return AtomEntries(*molecule(id)); };
+        requests.align = [this, molecule](quintptr a, quintptr b, const std::vector<int>& listA,
+                                          const std::vector<int>& listB, bool mass) {
+            double rmsd = 0;
+            m_glView->Command([&](CVornView& v) {
+                rmsd = v.AlignMolecules(*molecule(a), *molecule(b), listA, listB, mass);
+            });
+            return rmsd;
+        };
+        requests.rmsd = [molecule](quintptr a, quintptr b, const std::vector<int>& listA,
+                                   const std::vector<int>& listB, bool mass) {
+            return ComputeRmsd(*molecule(a), *molecule(b), listA, listB, mass);
+        };
+        requests.showMessage = [this](const std::string& text) { ShowMessage(text); };
+        m_alignment = new AlignmentDialog(std::move(requests), this);
+        m_alignment->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_alignment->show();
+    m_alignment->raise();
+}
+
+// The font of atom labels; playback and spinning wait while the font window is open and go on at
+// the same frame afterwards.
+void CMainFrame::ChooseLabelFont() {
+    PausedDrawing paused;
+    RunView([&](CVornView& v) { paused = v.Pause(); });
+    bool ok = false;
+    const QFont chosen =
+        QFontDialog::getFont(&ok, ToQFont(m_glView->View().params.labelFont), this, "Font");
+    if (ok)
+        RunView([&](CVornView& v) { v.SetLabelFont(FromQFont(chosen)); });
+    RunView([&](CVornView& v) { v.Resume(paused); });
+}
+
+// The scheme chosen in the window runs on the primary molecule, which the view draws again.
+void CMainFrame::ShowCustomColors() {
+    if (!m_customColors) {
+        m_customColors = new CustomColorsDialog(m_doc, this);
+        m_customColors->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_customColors, &CustomColorsDialog::applied, this,
+                [this](const ColorSchemeRequest& request) {
+                    RunView([&](CVornView& v) {
+                        if (m_doc.primary)
+                            ApplyColorScheme(*m_doc.primary, m_doc.colorTables, request);
+                        v.Redraw();
+                    });
+                });
+    }
+    m_customColors->show();
+    m_customColors->raise();
+}
+
+// A scheme chosen in the window becomes the primary molecule's at once; Apply runs it.
+void CMainFrame::ShowAtomRadius() {
+    if (!m_atomRadius) {
+        m_atomRadius = new AtomRadiusDialog(m_doc, this);
+        m_atomRadius->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_atomRadius, &AtomRadiusDialog::schemeChosen, this, [this](int scheme) {
+            if (m_doc.primary)
+                m_doc.primary->radiusScheme = scheme;
+        });
+        connect(m_atomRadius, &AtomRadiusDialog::applied, this,
+                [this](int element, int serial, float radius) {
+                    RunView([&](CVornView& v) {
+                        if (Molecule* mol = m_doc.primary)
+                            SetRadii(*mol, mol->radiusScheme, element, serial, radius);
+                        v.Redraw();
+                    });
+                });
+    }
+    m_atomRadius->ShowScheme();
+    m_atomRadius->show();
+    m_atomRadius->raise();
+}
+
+// The picker's colours go to the residues selected in the list; the list follows the document.
+void CMainFrame::ShowSequence() {
+    if (!m_sequence) {
+        m_sequence = new SequenceDialog(m_doc, this);
+        m_sequence->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_sequence, &SequenceDialog::colorChosen, this,
+                [this](const std::vector<int>& rows, const QColor& c) {
+                    const Rgba color{
+                        static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                        static_cast<std::uint8_t>(c.blue()), static_cast<std::uint8_t>(c.alpha())};
+                    std::string problem;
+                    RunView([&](CVornView& v) {
+                        problem = ColorSequenceRows(m_doc.primary, rows, color);
+                        v.Redraw();
+                    });
+                    if (!problem.empty())
+                        ShowMessage(problem);
+                });
+    }
+    m_sequence->show();
+    m_sequence->raise();
 }
 
 } // namespace vorn

@@ -20,14 +20,20 @@ class QProgressBar;
 
 namespace vorn {
 
+class AlignmentDialog;
 class AnimateDialog;
+class AtomRadiusDialog;
 class ColorDialog;
+class CustomColorsDialog;
 class CustomResolutionDialog;
 class CVornDoc;
 class CVornView;
 class LightingDialog;
+class MeasureDialog;
 class MoleculeSelectionDialog;
 class QtSettingsStore;
+class SequenceDialog;
+class TorsionDialog;
 class VornGlWidget;
 
 class CMainFrame : public QMainWindow, public UiHost {
@@ -91,6 +97,7 @@ private:
     void BuildFileMenu();
     void BuildViewMenu();
     void BuildMoleculeMenu();
+    void BuildMeasureMenu();
     void BuildAdjustMenu();
     void BuildColorMenu();
     void BuildOptionsMenu();
@@ -114,6 +121,15 @@ private:
     void ShowColor(int target);
     void ShowCustomResolution();
     void ShowLighting();
+    void ShowMeasure();
+    void ChooseLabelFont();
+    void ShowTorsion();
+    void ShowAlignment();
+    // The molecule list changed: the windows that show it follow.
+    void RefreshMoleculeWindows();
+    void ShowCustomColors();
+    void ShowAtomRadius();
+    void ShowSequence();
     void SaveOnExit();
 
     CVornDoc& m_doc;
@@ -135,6 +151,12 @@ private:
     QPointer<ColorDialog> m_color;
     QPointer<CustomResolutionDialog> m_customResolution;
     QPointer<LightingDialog> m_lighting;
+    QPointer<CustomColorsDialog> m_customColors;
+    QPointer<AtomRadiusDialog> m_atomRadius;
+    QPointer<SequenceDialog> m_sequence;
+    QPointer<MeasureDialog> m_measure;
+    QPointer<TorsionDialog> m_torsion;
+    QPointer<AlignmentDialog> m_alignment;
 };
 
 } // namespace vorn

@@ -56,6 +56,7 @@ void CMainFrame::BuildMenus() {
     BuildFileMenu();
     BuildViewMenu();
     BuildMoleculeMenu();
+    BuildMeasureMenu();
     BuildAdjustMenu();
     BuildColorMenu();
     BuildOptionsMenu();
@@ -143,8 +144,14 @@ void CMainFrame::BuildViewMenu() {
     AddViewCommand(
         motion, "&Momentum", [](CVornView& v) { v.ToggleMomentum(); },
         [&p] { return p.momentumEnabled; });
+    AddViewCommand(
+        view, "Axes", [](CVornView& v) { v.ToggleAxes(); }, [&p] { return p.axesShown; });
+    AddViewCommand(
+        view, "Hydrogen Bonds", [](CVornView& v) { v.ToggleHydrogenBonds(); },
+        [&p] { return p.hBondsShown; });
     view->addSeparator();
     AddCommand(view, "Animate", [this] { ShowAnimate(); });
+    AddCommand(view, "&Font ...", [this] { ChooseLabelFont(); });
 }
 
 void CMainFrame::BuildMoleculeMenu() {
@@ -155,20 +162,57 @@ void CMainFrame::BuildMoleculeMenu() {
                                                  {"&Points", kPoints},
                                                  {"&Sticks", kSticks},
                                                  {"&Ball and Stick", kBallAndStick}};
-    for (const auto& [label, mode] : modes)
+    const auto addModes = [this](QMenu* menu, const std::pair<const char*, int>* first,
+                                 const std::pair<const char*, int>* last) {
+        for (; first != last; ++first)
+            AddViewCommand(
+                menu, first->first, [mode = first->second](CVornView& v) { v.SetRenderMode(mode); },
+                [this, mode = first->second] { return ActiveRenderMode(m_doc) == mode; });
+    };
+    addModes(molecule, std::begin(modes), std::end(modes));
+    const std::pair<const char*, int> traces[] = {
+        {"Wire Frame", kTraceWireFrame}, {"Sticks", kTraceSticks}, {"Spline", kSpline}};
+    addModes(molecule->addMenu("Trace"), std::begin(traces), std::end(traces));
+    const std::pair<const char*, int> ribbons[] = {{"Solid Ribbon", kSolidRibbon},
+                                                   {"Flat Ribbon", kFlatRibbon},
+                                                   {"Tube", kTube},
+                                                   {"Temperature Tube", kTemperatureTube},
+                                                   {"Occupancy Tube", kOccupancyTube}};
+    addModes(molecule->addMenu("Ribbon"), std::begin(ribbons), std::end(ribbons));
+    molecule->addSeparator();
+    const std::pair<const char*, CVornView::MoleculeFlag> flags[] = {
+        {"Show Wire frame", CVornView::kShowWireFrame},
+        {"Atom Labels", CVornView::kAtomLabels},
+        {"Solvent", CVornView::kSolvent},
+        {"Monitors", CVornView::kMonitors},
+        {"Monitor Labels", CVornView::kMonitorLabels}};
+    for (const auto& [label, flag] : flags)
         AddViewCommand(
-            molecule, label, [mode = mode](CVornView& v) { v.SetRenderMode(mode); },
-            [this, mode = mode] { return ActiveRenderMode(m_doc) == mode; });
+            molecule, label, [flag = flag](CVornView& v) { v.ToggleMoleculeFlag(flag); },
+            [this, flag = flag] { return m_glView->View().MoleculeFlagShown(flag); });
     molecule->addSeparator();
-    AddViewCommand(
-        molecule, "Solvent", [](CVornView& v) { v.ToggleMoleculeFlag(CVornView::kSolvent); },
-        [this] { return m_glView->View().MoleculeFlagShown(CVornView::kSolvent); });
-    molecule->addSeparator();
+    AddCommand(molecule, "Align &Molecules ...", [this] {
+        ShowAlignment();
+    })->setShortcut(QKeySequence("Ctrl+R"));
+    AddCommand(molecule, "&Secondary Structure ...", [this] { ShowSequence(); });
     AddCommand(molecule, "Molecule Selection", [this] { ShowMoleculeSelection(); });
+}
+
+void CMainFrame::BuildMeasureMenu() {
+    QMenu* measure = menuBar()->addMenu("M&easure");
+    AddCommand(measure, "&Coordinates ...", [this] {
+        ShowMeasure();
+    })->setShortcut(QKeySequence("Ctrl+M"));
+    // The same window as "Align Molecules ...", which has the Ctrl+R.
+    AddCommand(measure, "RMSD ...", [this] { ShowAlignment(); });
 }
 
 void CMainFrame::BuildAdjustMenu() {
     QMenu* adjust = menuBar()->addMenu("&Adjust");
+    AddCommand(adjust, "&Torsion Angle ...", [this] {
+        ShowTorsion();
+    })->setShortcut(QKeySequence("Ctrl+T"));
+    AddCommand(adjust, "Atomic Radii ...", [this] { ShowAtomRadius(); });
     AddCommand(adjust, "&Lighting ...", [this] {
         ShowLighting();
     })->setShortcut(QKeySequence("Ctrl+L"));
@@ -176,7 +220,11 @@ void CMainFrame::BuildAdjustMenu() {
 
 void CMainFrame::BuildColorMenu() {
     QMenu* color = menuBar()->addMenu("&Color");
+    AddCommand(color, "Molecule ...", [this] { ShowCustomColors(); });
+    AddCommand(color, "Protein ...", [this] { ShowSequence(); });
     AddCommand(color, "Background ...", [this] { ShowColor(0); });
+    AddCommand(color, "Selection ...", [this] { ShowColor(1); });
+    AddCommand(color, "Hydrogen Bonds ...", [this] { ShowColor(2); });
 }
 
 void CMainFrame::BuildOptionsMenu() {

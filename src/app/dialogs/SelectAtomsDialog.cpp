@@ -1,12 +1,24 @@
 // The "Select Atoms" window.
 #include "app/dialogs/SelectAtomsDialog.h"
 
+#include "model/Molecule.h"
+
 #include <QDialogButtonBox>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace vorn {
+
+std::vector<AtomEntry> AtomEntries(const Molecule& mol) {
+    std::vector<AtomEntry> entries;
+    entries.reserve(mol.atoms.size());
+    for (int i = 0; i < mol.AtomCount(); ++i) {
+        const Atom& a = mol.atoms[static_cast<size_t>(i)];
+        entries.push_back({i, a.serial, a.name, a.resName, a.resSeq, a.element == kHydrogen});
+    }
+    return entries;
+}
 
 SelectAtomsDialog::SelectAtomsDialog(std::vector<AtomEntry> atoms, QWidget* parent)
     : QDialog(parent), m_atoms(std::move(atoms)), m_list(new QListWidget(this)) {

@@ -22,6 +22,11 @@ struct AtomEntry {
     bool hydrogen = false;
 };
 
+struct Molecule;
+
+// The atoms of a molecule as the list shows them, in atom order.
+std::vector<AtomEntry> AtomEntries(const Molecule& mol);
+
 class SelectAtomsDialog : public QDialog {
     Q_OBJECT
 public:
