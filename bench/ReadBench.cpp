@@ -1,17 +1,22 @@
 // Measures the whole read of a structure (read, build, bonds, secondary structure, colours,
 // radii) on proteins tiled to a given atom count: time per stage and peak resident memory.
 //
-//   read_bench SOURCE.pdb ATOMS [WORKDIR]      (VORN_BENCH_KEEP=1 keeps the tiled file)
+//   read_bench SOURCE.pdb ATOMS [WORKDIR] [--mmcif]   (VORN_BENCH_KEEP=1 keeps the tiled file)
 //
 // The source protein's ATOM/HETATM and CONECT records are copied with offsets on a cubic
 // lattice until the atom count is reached; serial numbers run on, chains cycle through A-Z.
+// With --mmcif the same tiled structure is written as the archive writes mmCIF (an atom_site
+// table of 21 columns, the CONECT pairs as struct_conn links) and read as mmCIF.
 #include "analysis/SecondaryStructure.h"
 #include "appearance/ColorScheme.h"
 #include "appearance/Radii.h"
 #include "document/VornDoc.h"
+#include "io/MmcifFile.h"
 #include "io/PdbFile.h"
 #include "model/MoleculeBuilder.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -65,41 +70,129 @@ std::vector<SourceAtom> LoadSource(const char* path, std::vector<std::vector<int
     return atoms;
 }
 
+// Where copy c of the source goes: the offset on the lattice and its chain.
+struct Copy {
+    double dx, dy, dz;
+    char chain;
+};
+
+Copy CopyOf(long c, int side) {
+    return {70.0 * static_cast<double>(c % side), 70.0 * static_cast<double>((c / side) % side),
+            70.0 * static_cast<double>(c / (static_cast<long>(side) * side)),
+            static_cast<char>('A' + c % 26)};
+}
+
+void WritePdbCopy(std::FILE* f, const std::vector<SourceAtom>& atoms, const Copy& copy, long count,
+                  long& written) {
+    for (long i = 0; i < count; ++i) {
+        const SourceAtom& a = atoms[static_cast<size_t>(i)];
+        ++written;
+        std::fprintf(f, "%s%5ld %s%c%4d    %8.3f%8.3f%8.3f  1.00 20.00\n", a.head.c_str(), written,
+                     a.names.c_str(), copy.chain, a.resSeq, a.x + copy.dx, a.y + copy.dy,
+                     a.z + copy.dz);
+    }
+    std::fprintf(f, "TER\n");
+}
+
+// The atom and residue names of columns 13-20, and the element as the archive gives it.
+void SplitNames(const SourceAtom& a, std::string& atom, std::string& residue, char& element) {
+    std::istringstream names(a.names.substr(0, 4) + " " + a.names.substr(4));
+    names >> atom >> residue;
+    element = atom.empty() ? 'C' : atom[0];
+    if (std::isdigit(static_cast<unsigned char>(element)) && atom.size() > 1)
+        element = atom[1];
+    if (atom.find('\'') != std::string::npos)
+        atom = "\"" + atom + "\"";
+}
+
+void WriteCifCopy(std::FILE* f, const std::vector<SourceAtom>& atoms, const Copy& copy, long count,
+                  long& written) {
+    std::string atom, residue;
+    char element = 'C';
+    for (long i = 0; i < count; ++i) {
+        const SourceAtom& a = atoms[static_cast<size_t>(i)];
+        SplitNames(a, atom, residue, element);
+        ++written;
+        std::fprintf(f,
+                     "%-6s %-7ld %c %-4s . %-3s %c 1 %-4d ? %-8.3f %-8.3f %-8.3f 1.00 20.00 ? "
+                     "%-4d %-3s %c %-4s 1\n",
+                     a.head == "HETATM" ? "HETATM" : "ATOM", written, element, atom.c_str(),
+                     residue.c_str(), copy.chain, a.resSeq, a.x + copy.dx, a.y + copy.dy,
+                     a.z + copy.dz, a.resSeq, residue.c_str(), copy.chain, atom.c_str());
+    }
+}
+
+// The CONECT pairs of every copy as struct_conn links, written before the atoms as the archive
+// does.
+void WriteCifLinks(std::FILE* f, const std::vector<SourceAtom>& atoms,
+                   const std::vector<std::vector<int>>& conects, long copies, int side) {
+    std::fprintf(f, "loop_\n_struct_conn.id\n_struct_conn.conn_type_id\n"
+                    "_struct_conn.ptnr1_auth_asym_id\n_struct_conn.ptnr1_auth_seq_id\n"
+                    "_struct_conn.ptnr1_label_atom_id\n_struct_conn.ptnr2_auth_asym_id\n"
+                    "_struct_conn.ptnr2_auth_seq_id\n_struct_conn.ptnr2_label_atom_id\n");
+    long id = 0;
+    std::string atom, residue;
+    char element = 'C';
+    for (long c = 0; c < copies; ++c)
+        for (const auto& entry : conects)
+            for (size_t k = 1; k < entry.size(); ++k) {
+                const char chain = CopyOf(c, side).chain;
+                const SourceAtom& a = atoms[static_cast<size_t>(entry[0])];
+                const SourceAtom& b = atoms[static_cast<size_t>(entry[k])];
+                SplitNames(a, atom, residue, element);
+                const std::string atomA = atom;
+                SplitNames(b, atom, residue, element);
+                std::fprintf(f, "covale%ld covale %c %d %s %c %d %s\n", ++id, chain, a.resSeq,
+                             atomA.c_str(), chain, b.resSeq, atom.c_str());
+            }
+}
+
 // Writes the tiled file; returns the number of atoms written.
-long WriteTiled(const char* source, long target, const std::string& out) {
+long WriteTiled(const char* source, long target, const std::string& out, bool mmcif) {
     std::vector<std::vector<int>> conects;
     const std::vector<SourceAtom> atoms = LoadSource(source, conects);
     if (atoms.empty())
         return 0;
-    const long copies =
-        (target + static_cast<long>(atoms.size()) - 1) / static_cast<long>(atoms.size());
+    const long perCopy = static_cast<long>(atoms.size());
+    const long copies = (target + perCopy - 1) / perCopy;
     const int side = static_cast<int>(std::ceil(std::cbrt(static_cast<double>(copies))));
     std::FILE* f = std::fopen(out.c_str(), "w");
+    if (mmcif) {
+        std::fprintf(f, "data_TILED\n#\n");
+        WriteCifLinks(f, atoms, conects, copies, side);
+        std::fprintf(f, "#\nloop_\n");
+        for (const char* column : {"group_PDB",         "id",
+                                   "type_symbol",       "label_atom_id",
+                                   "label_alt_id",      "label_comp_id",
+                                   "label_asym_id",     "label_entity_id",
+                                   "label_seq_id",      "pdbx_PDB_ins_code",
+                                   "Cartn_x",           "Cartn_y",
+                                   "Cartn_z",           "occupancy",
+                                   "B_iso_or_equiv",    "pdbx_formal_charge",
+                                   "auth_seq_id",       "auth_comp_id",
+                                   "auth_asym_id",      "auth_atom_id",
+                                   "pdbx_PDB_model_num"})
+            std::fprintf(f, "_atom_site.%s\n", column);
+    }
     long written = 0;
     std::vector<long> firstSerial;
     for (long c = 0; c < copies && written < target; ++c) {
-        const double dx = 70.0 * static_cast<double>(c % side);
-        const double dy = 70.0 * static_cast<double>((c / side) % side);
-        const double dz = 70.0 * static_cast<double>(c / (static_cast<long>(side) * side));
-        const char chain = static_cast<char>('A' + c % 26);
         firstSerial.push_back(written + 1);
-        for (const SourceAtom& a : atoms) {
-            if (written == target)
-                break;
-            ++written;
-            std::fprintf(f, "%s%5ld %s%c%4d    %8.3f%8.3f%8.3f  1.00 20.00\n", a.head.c_str(),
-                         written, a.names.c_str(), chain, a.resSeq, a.x + dx, a.y + dy, a.z + dz);
-        }
-        std::fprintf(f, "TER\n");
+        const long count = std::min(perCopy, target - written);
+        if (mmcif)
+            WriteCifCopy(f, atoms, CopyOf(c, side), count, written);
+        else
+            WritePdbCopy(f, atoms, CopyOf(c, side), count, written);
     }
-    for (long c = 0; c < static_cast<long>(firstSerial.size()); ++c)
-        for (const auto& entry : conects) {
-            std::fprintf(f, "CONECT");
-            for (int i : entry)
-                std::fprintf(f, "%5ld", firstSerial[static_cast<size_t>(c)] + i);
-            std::fprintf(f, "\n");
-        }
-    std::fprintf(f, "END\n");
+    if (!mmcif)
+        for (long c = 0; c < static_cast<long>(firstSerial.size()); ++c)
+            for (const auto& entry : conects) {
+                std::fprintf(f, "CONECT");
+                for (int i : entry)
+                    std::fprintf(f, "%5ld", firstSerial[static_cast<size_t>(c)] + i);
+                std::fprintf(f, "\n");
+            }
+    std::fprintf(f, mmcif ? "#\n" : "END\n");
     std::fclose(f);
     return written;
 }
@@ -121,19 +214,23 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: read_bench SOURCE.pdb ATOMS [WORKDIR]\n");
+        std::fprintf(stderr, "usage: read_bench SOURCE.pdb ATOMS [WORKDIR] [--mmcif]\n");
         return 2;
     }
     const long target = std::atol(argv[2]);
-    const std::string file =
-        std::string(argc > 3 ? argv[3] : "/tmp") + "/vorn_bench_" + std::to_string(target) + ".pdb";
-    const long atoms = WriteTiled(argv[1], target, file);
+    const bool mmcif = argc > 4 && std::strcmp(argv[4], "--mmcif") == 0;
+    const std::string file = std::string(argc > 3 ? argv[3] : "/tmp") + "/vorn_bench_" +
+                             std::to_string(target) + (mmcif ? ".cif" : ".pdb");
+    const long atoms = WriteTiled(argv[1], target, file, mmcif);
     const long baseKb = PeakRssKb();
 
     using Clock = std::chrono::steady_clock;
     auto t0 = Clock::now();
     PdbFile pdb;
-    pdb.Read(file);
+    if (mmcif)
+        ReadMmcifFile(file, pdb);
+    else
+        pdb.Read(file);
     const double tRead = Seconds(t0);
     t0 = Clock::now();
     Molecule mol;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the structure read at 10k, 100k and 1M atoms (each size in its own process
-# so that the peak resident memory belongs to it), DCD reading from a ~1 GB trajectory, trajectory
+# so that the peak resident memory belongs to it) and the 1M atoms as mmCIF, DCD reading from a ~1 GB trajectory, trajectory
 # processing, superposition, the molecular surface, hydrogen bonds, the off-screen frame time of
 # every drawer and of one pick, and the viewer's window on a virtual display (start-up to the
 # first frame, frame time while turning, CPU at rest, spinning and playing). Usage: bench/run.sh
@@ -16,6 +16,8 @@ for n in 10000 100000 1000000; do
     echo "== read: $n atoms from $pdb"
     build/bench/read_bench "$pdb" "$n" "$work"
 done
+echo "== read: the same 1000000 atoms written as mmCIF"
+build/bench/read_bench "$pdb" 1000000 "$work" --mmcif
 echo "== serial lookups that miss: 400k atoms each naming a missing serial in CONECT"
 build/bench/serial_lookup_bench 400000 "$work"
 echo "== DCD read: ~1 GB built from $dcd"

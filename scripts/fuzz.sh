@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets into build-fuzz and runs each in turn on seeds from the test data.
 #
 # Usage: scripts/fuzz.sh [seconds-per-target] [target...]
-#   scripts/fuzz.sh                   20 s for each of fuzz_pdb, fuzz_dcd, fuzz_cmdline (a minute)
+#   scripts/fuzz.sh                   20 s for each of fuzz_pdb, fuzz_mmcif, fuzz_dcd, fuzz_cmdline
 #   scripts/fuzz.sh 3600              the longer search: an hour for each target
 #   scripts/fuzz.sh 300 fuzz_dcd      five minutes of the DCD reader alone
 # One fuzzer runs at a time, single process. Exits 1 when a target crashed, hung (10 s for one
@@ -18,7 +18,7 @@ root=$(pwd)
 seconds=${1:-20}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_pdb fuzz_dcd fuzz_cmdline)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_pdb fuzz_mmcif fuzz_dcd fuzz_cmdline)
 case $seconds in
 '' | *[!0-9]*)
     sed -n '4,7p' "$0" >&2
@@ -42,6 +42,10 @@ copy_seeds() { # target corpus-dir
         find tests/data tests/data/bad tests/fuzz/seeds/pdb -maxdepth 1 -type f \
             \( -name '*.pdb' -o -name '*.pdb.gz' \) -exec cp {} "$2"/ \;
         ;;
+    fuzz_mmcif)
+        find tests/data tests/data/bad tests/fuzz/seeds/mmcif -maxdepth 1 -type f \
+            \( -name '*.cif' -o -name '*.cif.gz' \) -exec cp {} "$2"/ \;
+        ;;
     fuzz_dcd)
         # The harness takes the first byte as the processing mode: each file once per mode.
         for f in tests/data/dcd/*.dcd tests/fuzz/seeds/dcd/*.dcd tests/data/bad/*.dcd; do
@@ -60,7 +64,7 @@ copy_seeds() { # target corpus-dir
 
 max_len() {
     case $1 in
-    fuzz_pdb) echo 16384 ;;   # about 200 atom lines; larger seeds are cut to this
+    fuzz_pdb | fuzz_mmcif) echo 16384 ;; # about 200 atom lines; larger seeds are cut to this
     fuzz_dcd) echo 131072 ;;  # room for the 80 kB two-frame seed
     *) echo 4096 ;;
     esac

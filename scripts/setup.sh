@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config clang-format
-    zlib1g-dev libpng-dev
+    zlib1g-dev libpng-dev gemmi-dev tao-pegtl-dev
     libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
     libgtest-dev
     qt6-base-dev libqt6opengl6-dev qt6-wayland

@@ -6,6 +6,7 @@
 #include "core/UiHost.h"
 #include "core/VornError.h"
 #include "document/Trajectory.h"
+#include "io/MmcifFile.h"
 #include "io/PdbFile.h"
 #include "model/MoleculeBuilder.h"
 
@@ -154,25 +155,38 @@ void CVornDoc::ReadByType(Molecule& mol, const std::string& fileName, bool multi
         VORN_RAISE("VornDoc", "XYZ files aren't supported yet!");
     if (type == kFileCrd)
         VORN_RAISE("VornDoc", "CRD files aren't supported yet!");
-    if (type != kFilePdb)
+    if (type != kFilePdb && type != kFileMmcif)
         VORN_RAISE("VornDoc", "Unknown file type!");
 
-    Status("Reading pdb file ...");
     PdbFile pdb;
-    if (!pdb.Read(fileName))
-        VORN_RAISE("VornDoc", "Can't open ``" + fileName + "'' for reading.");
+    if (type == kFileMmcif || FileTypeOfName(fileName) == kFileMmcif || IsMmcifFile(fileName)) {
+        Status("Reading mmCIF file ...");
+        ReadMmcifFile(fileName, pdb);
+    } else {
+        Status("Reading pdb file ...");
+        if (!pdb.Read(fileName))
+            VORN_RAISE("VornDoc", "Can't open ``" + fileName + "'' for reading.");
+    }
     Status("Processing data ...");
     BuildMolecule(mol, pdb, multiModel, connect, m_ui);
     SetRadii(mol, kDefaultRadius, 0, 0, 0.0f);
 }
 
 int CVornDoc::FileTypeOfName(const std::string& fileName) {
-    const size_t dot = fileName.rfind('.');
+    std::string name = fileName;
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto endsWith = [&name](const std::string& end) {
+        return name.size() >= end.size() &&
+               name.compare(name.size() - end.size(), end.size(), end) == 0;
+    };
+    for (const char* end : {".cif", ".mmcif", ".cif.gz", ".mmcif.gz"})
+        if (endsWith(end))
+            return kFileMmcif;
+    const size_t dot = name.rfind('.');
     if (dot == std::string::npos)
         return kFileUnknown;
-    std::string ext = fileName.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string ext = name.substr(dot + 1);
     static const char* const extensions[] = {"pdb", "xyz", "crd", "dcd", "ptf"};
     for (int type = kFilePdb; type <= kFilePtf; ++type)
         if (ext == extensions[type])

@@ -24,7 +24,8 @@ enum FileType {
     kFileDcd,
     kFilePtf,
     kFileByExtension,
-    kFileUnknown
+    kFileUnknown,
+    kFileMmcif
 };
 
 class CVornDoc {
@@ -33,13 +34,14 @@ public:
     // Where status texts, warnings and progress go from now on (may be null).
     void SetUi(UiHost* ui) { m_ui = ui; }
 
-    // Reads a coordinate file (always as PDB) into a new molecule that becomes the primary and
-    // only active one. Returns false when the file holds no atoms; raises VornError on failure.
-    // Either way the new molecule is removed again and the earlier primary and active ones
-    // return.
+    // Reads a coordinate file (PDB or mmCIF, told apart by name and content) into a new molecule
+    // that becomes the primary and only active one. Returns false when the file holds no atoms;
+    // raises VornError on failure. Either way the new molecule is removed again and the earlier
+    // primary and active ones return.
     bool ReadCoordinateFile(const std::string& fileName);
 
-    // Fills a molecule from a file of the given type code.
+    // Fills a molecule from a file of the given type code. A PDB file may be mmCIF by its name or
+    // content; an mmCIF file is always read as one.
     void ReadByType(Molecule& mol, const std::string& fileName, bool multiModel, bool connect,
                     int type);
 
@@ -61,7 +63,8 @@ public:
                                       const std::string& trajName, int trajType, int mode,
                                       const TrajectoryRunner& run = {});
 
-    // The type code of a name's extension (the text after the last ".", lower-cased).
+    // The type code of a name's extension (the text after the last ".", lower-cased); names
+    // ending in ".cif", ".mmcif", ".cif.gz" or ".mmcif.gz" are mmCIF.
     static int FileTypeOfName(const std::string& fileName);
 
     // Molecule list. Indices are positions in the list.

@@ -62,6 +62,20 @@ const char* GzLineReader::Next() {
     return m_line;
 }
 
+std::size_t GzLineReader::ReadBytes(char* buffer, std::size_t length) {
+    if (m_oversized || length == 0)
+        return 0;
+    const int read =
+        gzread(m_gz, buffer, static_cast<unsigned>(std::min<std::size_t>(length, 1u << 30)));
+    if (read <= 0)
+        return 0;
+    if (m_maxUnpackedBytes > 0 && gztell(m_gz) > m_maxUnpackedBytes) {
+        m_oversized = true;
+        return 0;
+    }
+    return static_cast<std::size_t>(read);
+}
+
 bool GzLineReader::Failed() const {
     int code = Z_OK;
     gzerror(m_gz, &code);

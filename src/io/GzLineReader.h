@@ -33,6 +33,9 @@ public:
     // The next line, at most kMaxLineChars characters (the rest of a longer line is dropped), or
     // null at the end of the file or on a stream error.
     const char* Next();
+    // Up to length bytes of the text as they come, lines and all; 0 at the end of the file, on a
+    // stream error or past the unpack limit. Not to be mixed with Next on one file.
+    std::size_t ReadBytes(char* buffer, std::size_t length);
     // True when the stream ended in an error (corrupt or truncated gzip data).
     bool Failed() const;
     // True when reading stopped because the stream unpacked past its limit.

@@ -85,6 +85,82 @@ char NextChainId(char c) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Serials past 99,999 do not fit their five columns. The PDB's hybrid-36 goes on with letters
+// ("A0000" is 100,000, and lower case follows "ZZZZZ"); some programs write hexadecimal instead
+// ("186a0" is 100,000), where a serial such as "18700" is hexadecimal only by its place after a
+// larger one.
+
+constexpr int kWideSerialChars = 5;
+constexpr int kLargestDecimalSerial = 99999;
+
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f');
+}
+
+// Five lower-case hexadecimal digits; letters tells whether any of them is a letter.
+bool IsHexSerial(Token t, bool& letters) {
+    letters = false;
+    if (t.length != kWideSerialChars)
+        return false;
+    for (const char* c = t.text; c != t.End(); ++c) {
+        if (!IsHexDigit(*c))
+            return false;
+        letters = letters || !IsDigit(*c);
+    }
+    return true;
+}
+
+int HexValue(Token t) {
+    int value = 0;
+    for (const char* c = t.text; c != t.End(); ++c)
+        value = value * 16 + (IsDigit(*c) ? *c - '0' : *c - 'a' + 10);
+    return value;
+}
+
+// Five hybrid-36 characters: a letter, then digits and letters of the same case.
+bool DecodeHybrid36(Token t, int& value) {
+    if (t.length != kWideSerialChars)
+        return false;
+    const bool upper = t.text[0] >= 'A' && t.text[0] <= 'Z';
+    const char first = upper ? 'A' : 'a';
+    if (!upper && !(t.text[0] >= 'a' && t.text[0] <= 'z'))
+        return false;
+    long long v = 0;
+    for (const char* c = t.text; c != t.End(); ++c) {
+        int digit = -1;
+        if (IsDigit(*c))
+            digit = *c - '0';
+        else if (*c >= first && *c <= first + 25)
+            digit = *c - first + 10;
+        if (digit < 0)
+            return false;
+        v = v * 36 + digit;
+    }
+    // "A0000" is 10 * 36^4 read in base 36; lower case takes over after the 26 * 36^4 upper-case
+    // serials.
+    constexpr long long kPower = 36LL * 36 * 36 * 36;
+    v += upper ? kLargestDecimalSerial + 1 - 10 * kPower : kLargestDecimalSerial + 1 + 16 * kPower;
+    value = static_cast<int>(v);
+    return true;
+}
+
+// A serial of a CONECT line: decimal, hybrid-36, or hexadecimal (always so when it has letters
+// after a leading digit, and in lower case when the file's atoms were numbered so). Five-digit
+// serials stay decimal: without the order of the atom lines nothing tells them apart.
+bool DecodeListedSerial(Token t, bool hexFile, int& value) {
+    if (IsSerialText(t)) {
+        value = ToInt(t);
+        return true;
+    }
+    bool letters = false;
+    if (IsHexSerial(t, letters) && (hexFile || IsDigit(t.text[0]))) {
+        value = HexValue(t);
+        return true;
+    }
+    return DecodeHybrid36(t, value);
+}
+
+// ---------------------------------------------------------------------------------------------
 // ATOM and HETATM lines.
 
 class AtomLineParser {
@@ -104,8 +180,11 @@ public:
         m_renaming = false;
     }
     void MarkTer() { m_afterTer = true; }
+    // Whether the atoms were numbered in hexadecimal past 99,999.
+    bool HexSerials() const { return m_hexSerials; }
 
 private:
+    int ReadSerial(Token t, const PdbRecord* prev);
     bool ReadNames(Tokenizer& tok, bool hetatm, PdbRecord& rec, Token& current);
     std::optional<Token> ReadChain(Tokenizer& tok, Token current, PdbRecord& rec,
                                    std::optional<Token>& residueNumber);
@@ -117,6 +196,7 @@ private:
     bool m_afterTer = false;
     bool m_renaming = false;
     char m_renameFrom = ' ', m_renameTo = ' ';
+    bool m_hexSerials = false;
 };
 
 bool AtomLineParser::Parse(Tokenizer& tok, bool hetatm, const Token* gluedSerial,
@@ -125,9 +205,9 @@ bool AtomLineParser::Parse(Tokenizer& tok, bool hetatm, const Token* gluedSerial
     rec.SetRecord(hetatm ? "HETATM" : "ATOM");
     Token t;
     if (gluedSerial)
-        rec.serial = ToInt(*gluedSerial);
+        rec.serial = ReadSerial(*gluedSerial, prev);
     else
-        rec.serial = tok.Next(t) ? ToInt(t) : 0;
+        rec.serial = tok.Next(t) ? ReadSerial(t, prev) : 0;
     Token current;
     if (!ReadNames(tok, hetatm, rec, current))
         return false;
@@ -146,6 +226,24 @@ bool AtomLineParser::Parse(Tokenizer& tok, bool hetatm, const Token* gluedSerial
     if (hasTempFactor)
         ApplyImpliedModel(prev, rec);
     return true;
+}
+
+// Decimal as ever, hybrid-36, or hexadecimal: a five-digit serial is read as hexadecimal in a
+// file numbered so once the serials have passed 99,999 and the hexadecimal reading continues
+// upwards (a new model starts again at 1 in decimal).
+int AtomLineParser::ReadSerial(Token t, const PdbRecord* prev) {
+    bool letters = false;
+    if (IsHexSerial(t, letters)) {
+        const int hex = HexValue(t);
+        const bool afterLarger =
+            m_hexSerials && prev && prev->serial >= kLargestDecimalSerial && hex > prev->serial;
+        if ((letters && IsDigit(t.text[0])) || afterLarger) {
+            m_hexSerials = true;
+            return hex;
+        }
+    }
+    int value = 0;
+    return DecodeHybrid36(t, value) ? value : ToInt(t);
 }
 
 // Atom and residue name; leaves the chain token in current.
@@ -275,30 +373,34 @@ void AtomLineParser::ApplyImpliedModel(const PdbRecord* prev, PdbRecord& rec) {
 // CONECT, MONITOR and BBOX lines.
 
 // Serials run together in 5-column fields ("123456789" is 56789 and 1234): pieces are taken from
-// the end.
-void AppendConectSerials(Token t, IndexedList<int>& list) {
-    int end = t.length;
-    while (end > 5) {
-        list.Append(ToInt(t.text + end - 5, t.text + end));
-        end -= 5;
+// the end. Returns false, appending nothing, when a piece is no serial.
+bool AppendConectSerials(Token t, bool hexFile, IndexedList<int>& list) {
+    int pieces[kLineChars / kWideSerialChars + 1];
+    int count = 0;
+    for (int end = t.length; end > 0; end -= kWideSerialChars) {
+        const int start = std::max(0, end - kWideSerialChars);
+        if (!DecodeListedSerial({t.text + start, end - start}, hexFile, pieces[count++]))
+            return false;
     }
-    list.Append(ToInt(t.text, t.text + end));
+    for (int i = 0; i < count; ++i)
+        list.Append(pieces[i]);
+    return true;
 }
 
 // Returns false when the first serial is missing or not a number.
-bool ReadConect(Tokenizer& tok, std::vector<ConectEntry>& conects) {
+bool ReadConect(Tokenizer& tok, bool hexFile, std::vector<ConectEntry>& conects) {
     Token t;
-    if (!tok.Next(t) || !IsSerialText(t))
+    int owner = 0;
+    if (!tok.Next(t) || !DecodeListedSerial(t, hexFile, owner))
         return false;
-    const int owner = ToInt(t);
     // A long list is continued on further lines that repeat the first atom: one entry.
     if (conects.empty() || conects.back().owner != owner) {
         conects.emplace_back();
         conects.back().owner = owner;
     }
     IndexedList<int>& list = conects.back().bonded;
-    while (tok.Next(t) && IsSerialText(t))
-        AppendConectSerials(t, list);
+    while (tok.Next(t) && AppendConectSerials(t, hexFile, list)) {
+    }
     return true;
 }
 
@@ -352,11 +454,17 @@ void ReadBox(const char* line, const char* end, float* const vectors[4], bool se
 }
 
 // Files of 10,000 atoms and more write a five-digit serial straight after the six-character
-// name HETATM ("HETATM12345"); such lines are hetero atoms like any other, not unknown records.
+// name HETATM ("HETATM12345", or "HETATMA0000" in hybrid-36); such lines are hetero atoms like
+// any other, not unknown records.
 bool IsGluedHetatm(Token first) {
     if (first.length <= 6 || std::strncmp(first.text, "HETATM", 6) != 0)
         return false;
-    for (const char* c = first.text + 6; c != first.End(); ++c)
+    const Token serial{first.text + 6, first.length - 6};
+    bool letters = false;
+    int value = 0;
+    if (IsHexSerial(serial, letters) || DecodeHybrid36(serial, value))
+        return true;
+    for (const char* c = serial.text; c != serial.End(); ++c)
         if (!IsDigit(*c))
             return false;
     return true;
@@ -373,7 +481,6 @@ public:
 private:
     void TakeAtom(Tokenizer& tok, bool hetatm, const Token* gluedSerial = nullptr);
     void ResolveMonitors();
-    void CountBonds();
 
     PdbFile& m_file;
     AtomLineParser m_atoms;
@@ -400,7 +507,7 @@ void LineDispatcher::Take(const char* line) {
     } else if (IsSameWord(first, "TER")) {
         m_atoms.MarkTer();
     } else if (IsSameWord(first, "CONECT") && !m_conectFailed) {
-        m_conectFailed = !ReadConect(tok, m_file.conects);
+        m_conectFailed = !ReadConect(tok, m_atoms.HexSerials(), m_file.conects);
     }
     if (std::strstr(line, "MONITOR"))
         ReadMonitor(line, line + std::strlen(line), m_file.monitors);
@@ -431,24 +538,9 @@ void LineDispatcher::Finish() {
         VORN_RAISE(kSource, "Error parsing file!");
     m_file.atomCount = static_cast<int>(m_file.records.size());
     m_file.conectCount = static_cast<int>(m_file.conects.size());
-    CountBonds();
+    m_file.CountBonds();
     ResolveMonitors();
     m_file.boxComplete = m_boxSeen[0] && m_boxSeen[1] && m_boxSeen[2] && m_boxSeen[3];
-}
-
-// Distinct unordered pairs (first atom, listed atom); an atom listed as bonded to itself is no
-// bond.
-void LineDispatcher::CountBonds() {
-    std::vector<std::uint64_t> pairs;
-    for (const ConectEntry& entry : m_file.conects)
-        for (int other : entry.bonded) {
-            if (other == entry.owner)
-                continue;
-            const auto [lo, hi] = std::minmax(entry.owner, other);
-            pairs.push_back(std::uint64_t(std::uint32_t(lo)) << 32 | std::uint32_t(hi));
-        }
-    std::sort(pairs.begin(), pairs.end());
-    m_file.bondCount = static_cast<int>(std::unique(pairs.begin(), pairs.end()) - pairs.begin());
 }
 
 // Monitor atoms are the first records with the exact serials; monitors naming an absent atom are
@@ -565,6 +657,21 @@ int SerialIndex::IndexOf(int serial) const {
         return serial - 1;
     const auto it = m_first.find(serial);
     return it == m_first.end() ? -1 : it->second;
+}
+
+// Distinct unordered pairs (first atom, listed atom); an atom listed as bonded to itself is no
+// bond.
+void PdbFile::CountBonds() {
+    std::vector<std::uint64_t> pairs;
+    for (const ConectEntry& entry : conects)
+        for (int other : entry.bonded) {
+            if (other == entry.owner)
+                continue;
+            const auto [lo, hi] = std::minmax(entry.owner, other);
+            pairs.push_back(std::uint64_t(std::uint32_t(lo)) << 32 | std::uint32_t(hi));
+        }
+    std::sort(pairs.begin(), pairs.end());
+    bondCount = static_cast<int>(std::unique(pairs.begin(), pairs.end()) - pairs.begin());
 }
 
 float PdbFile::TempFactorMax() const {

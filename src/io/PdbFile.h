@@ -51,6 +51,9 @@ public:
     bool Read(const std::string& fileName);
 
     // Largest and smallest magnitudes over all records (0 for an empty set).
+    // Sets bondCount from the CONECT entries.
+    void CountBonds();
+
     float TempFactorMax() const;
     float TempFactorMin() const;
     float OccupancyMax() const;
@@ -65,6 +68,9 @@ public:
     std::vector<PdbMonitor> monitors;
     float boxR[3] = {}, boxA[3] = {}, boxB[3] = {}, boxC[3] = {};
     bool boxComplete = false;
+    // The CONECT entries name only links between residues (an mmCIF file's disulfide and
+    // covalent links), never an atom's whole list of neighbours: they add to computed bonds.
+    bool conectsAreLinks = false;
 };
 
 // Serial number → record index with the reader's rule: the record at serial − 1 when it carries

@@ -132,6 +132,17 @@ float ToFloat(const char* begin, const char* end) {
     return value;
 }
 
+bool ParseFloat(const char* begin, const char* end, float& value) {
+    if (ToFloatFast(begin, end, value))
+        return true;
+    return ScanFloat(begin, end, value) == end && begin != end;
+}
+
+bool ParseInt(const char* begin, const char* end, int& value) {
+    const char* p = begin;
+    return ScanInt(p, end, value) && p == end;
+}
+
 } // namespace tokens
 
 } // namespace vorn

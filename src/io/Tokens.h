@@ -68,6 +68,11 @@ inline float ToFloat(Token t) {
     return ToFloat(t.text, t.End());
 }
 
+// The whole text as one number: false when anything but a number is in it. Values that are not
+// finite as a float read as 0, as above.
+bool ParseFloat(const char* begin, const char* end, float& value);
+bool ParseInt(const char* begin, const char* end, int& value);
+
 } // namespace tokens
 
 } // namespace vorn

@@ -158,7 +158,7 @@ void MergeFileLists(Connectivity& conn, const PdbFile& pdb,
     for (int atom = 0; atom < conn.EntryCount() && next < lists.size(); ++atom) {
         if (lists[next].owner != atom)
             continue;
-        if (IsStandardResidueAtom(pdb.records[static_cast<size_t>(atom)]))
+        if (pdb.conectsAreLinks || IsStandardResidueAtom(pdb.records[static_cast<size_t>(atom)]))
             AddListed(edit, conn.bondCount, lists[next]);
         else
             ReplaceWithListed(edit, conn.bondCount, lists[next]);
@@ -202,19 +202,24 @@ Connectivity FileConnectivity(const PdbFile& pdb) {
 
 Connectivity MakeConnectivity(const PdbFile& pdb, bool indexModeRequested) {
     const int n = AtomTotal(pdb);
-    if (pdb.conectCount == pdb.atomCount || n == 0)
+    // Links between residues are never an atom's whole list, whatever their number.
+    if ((pdb.conectCount == pdb.atomCount && !pdb.conectsAreLinks) || n == 0)
         return FileConnectivity(pdb);
     if (pdb.conects.empty())
         return BondsFromCoordinates(pdb, !indexModeRequested);
     if (!AllOneModel(pdb, n)) // multi-model files: CONECT lists cannot name each model's atoms
         return BondsFromCoordinates(pdb, false);
+    // Computed bonds come in the mode asked for, also where the file's lists are ignored or merged
+    // in: in serial mode, atoms that share a serial (a file numbered on past 99,999 by starting
+    // again) could not be told apart, and their bonds would all go to the first of them.
     std::vector<IndexedEntry> lists;
     if (!ListsAsIndices(pdb, SerialIndex(pdb, n), lists))
-        return BondsFromCoordinates(pdb, true);
+        return BondsFromCoordinates(pdb, !indexModeRequested);
     // The merge runs on atom indices, which is the serial walk without a lookup per value.
     Connectivity conn = BondsFromCoordinates(pdb, false);
     MergeFileLists(conn, pdb, lists);
-    IndicesToSerials(conn, pdb);
+    if (!indexModeRequested)
+        IndicesToSerials(conn, pdb);
     return conn;
 }
 

@@ -2,6 +2,7 @@
 #include "model/Elements.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace vorn {
 
@@ -58,7 +59,57 @@ int ElementOfAtomName(const char* name) {
     }
 }
 
+namespace {
+
+bool SameLetters(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != *b)
+            return false;
+    return *a == *b;
+}
+
+// Nucleotide names the letter rules below do not know: the PDB's deoxyribonucleotides (DA, DC,
+// DG, DT, DU), the force fields' three-letter bases (ADE ... URA) and their DNA and RNA residues
+// with the 5' and 3' terminal forms (DA5, RU3).
+int NamedNucleotide(const char* name) {
+    static const struct {
+        const char* name;
+        int type;
+    } kNames[] = {{"ade", kNucleotideA},
+                  {"cyt", kNucleotideC},
+                  {"gua", kNucleotideG},
+                  {"thy", kNucleotideT},
+                  {"ura", kNucleotideU}};
+    for (const auto& entry : kNames)
+        if (SameLetters(name, entry.name))
+            return entry.type;
+    const char first = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
+    if ((first != 'd' && first != 'r') || name[1] == '\0')
+        return -1;
+    const char end = name[2];
+    if (end != '\0' && !((end == '5' || end == '3') && name[3] == '\0'))
+        return -1;
+    switch (std::tolower(static_cast<unsigned char>(name[1]))) {
+    case 'a':
+        return kNucleotideA;
+    case 'c':
+        return kNucleotideC;
+    case 'g':
+        return kNucleotideG;
+    case 't':
+        return first == 'd' ? kNucleotideT : -1;
+    case 'u':
+        return kNucleotideU;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
 int ResidueTypeOfName(const char* name) {
+    if (const int nucleotide = NamedNucleotide(name); nucleotide >= 0)
+        return nucleotide;
     auto lower = [&](int i) {
         return static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
     };
@@ -110,6 +161,12 @@ int ResidueTypeOfName(const char* name) {
     default:
         return kUnknownResidue;
     }
+}
+
+bool IsPrimedName(const char* name, const char* stem) {
+    const std::size_t length = std::strlen(stem);
+    return std::strncmp(name, stem, length) == 0 && (name[length] == '*' || name[length] == '\'') &&
+           name[length + 1] == '\0';
 }
 
 } // namespace vorn

@@ -72,12 +72,17 @@ enum StructureCode {
 // second character telling chlorine from carbon and sodium from nitrogen.
 int ElementOfAtomName(const char* name);
 
-// Residue type of a residue name, case-insensitive, from its first letters.
+// Residue type of a residue name, case-insensitive: the nucleotide names of today's files (DA ...
+// DU, ADE ... URA), else the first letters decide.
 int ResidueTypeOfName(const char* name);
 
 inline bool IsNucleotide(int residueType) {
     return residueType >= kNucleotideA && residueType <= kNucleotideU;
 }
+
+// Whether an atom name is the sugar atom stem ("C3") with its prime, written the old way ("C3*")
+// or today's ("C3'").
+bool IsPrimedName(const char* name, const char* stem);
 
 // Clamps an element index into the tables: 15 and above use the "Unknown" entry.
 inline int ElementTableIndex(int element) {

@@ -43,8 +43,8 @@ struct Residue {
     std::int32_t type = kUnknownResidue;
     std::int32_t structure = kNotAssigned;
     std::int32_t number = -1;
-    std::int32_t caIndex = -1;     // atom "CA" ("C3*" for nucleotides)
-    std::int32_t orientIndex = -1; // atom "O" ("C5*" for nucleotides): orients the ribbon plane
+    std::int32_t caIndex = -1;     // atom "CA" ("C3*" or "C3'" for nucleotides)
+    std::int32_t orientIndex = -1; // atom "O" ("C5*", "C5'" for nucleotides): orients the ribbon
     float profileA = 1.0f, profileB = 1.0f;
     IndexedList<int> atoms; // atom indices in file order
 };

@@ -80,17 +80,23 @@ void AddModelFrames(Molecule& mol, const PdbFile& pdb, int atomCount, int models
 }
 
 // Appends an atom to its residue. Every atom sets the residue's type and number, so the last
-// one decides; the alpha-carbon and orientation atoms are found by their exact names.
+// one decides; the alpha-carbon and orientation atoms are found by their exact names, which for
+// nucleotides carry the prime as "*" or "'".
 void AddToResidue(Residue& residue, const Atom& atom, int index) {
     residue.atoms.Append(index);
     residue.type = ResidueTypeOfName(atom.resName);
     residue.number = atom.resSeq;
-    const bool nucleotide = IsNucleotide(residue.type);
     const char* name = atom.name;
-    if (std::strcmp(name, nucleotide ? "C3*" : "CA") == 0)
+    if (IsNucleotide(residue.type)) {
+        if (IsPrimedName(name, "C3"))
+            residue.caIndex = index;
+        else if (IsPrimedName(name, "C5"))
+            residue.orientIndex = index;
+    } else if (std::strcmp(name, "CA") == 0) {
         residue.caIndex = index;
-    else if (std::strcmp(name, nucleotide ? "C5*" : "O") == 0)
+    } else if (std::strcmp(name, "O") == 0) {
         residue.orientIndex = index;
+    }
 }
 
 // Non-hetero atoms form chains (a change of model or chain identifier starts one) and residues

@@ -6,11 +6,14 @@
 #include "core/VornError.h"
 #include "document/Trajectory.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorn {
@@ -42,6 +45,85 @@ TEST(VornDoc, UnsupportedTypesRaiseTheirMessages) {
     EXPECT_EQ(ErrorOf("x.pdb.gz", kFileByExtension), "Unknown file type!");
     EXPECT_EQ(CVornDoc::FileTypeOfName("dir.v2/a.Dcd"), kFileDcd);
     EXPECT_EQ(CVornDoc::FileTypeOfName("noextension"), kFileUnknown);
+}
+
+// mmCIF by name, by content under any name, and through every way a file is read.
+TEST(VornDoc, ChoosesTheMmcifReaderByNameAndContent) {
+    for (const char* name : {"a.cif", "A.CIF", "a.mmcif", "a.cif.gz", "a.MMCIF.GZ"})
+        EXPECT_EQ(CVornDoc::FileTypeOfName(name), kFileMmcif) << name;
+    EXPECT_EQ(CVornDoc::FileTypeOfName("a.ciff"), kFileUnknown);
+    const std::string renamed = ScratchPath("entry.pdb");
+    std::filesystem::copy_file(kData + "/1A8O.cif", renamed,
+                               std::filesystem::copy_options::overwrite_existing);
+    for (int type : {kFilePdb, kFileMmcif, kFileByExtension}) {
+        Molecule mol;
+        CVornDoc().ReadByType(mol, type == kFileMmcif ? kData + "/1A8O.cif" : renamed, false, true,
+                              type);
+        EXPECT_EQ(mol.AtomCount(), 644) << type;
+    }
+    RecordingHost host;
+    CVornDoc doc(&host);
+    ASSERT_TRUE(doc.ReadCoordinateFile(renamed));
+    EXPECT_EQ(host.status.front(), "Reading mmCIF file ...");
+    EXPECT_EQ(ErrorOf(kData + "/1crn.pdb", kFileMmcif),
+              "Error parsing file! Line 1: expected block header (data_)");
+    std::remove(renamed.c_str());
+}
+
+// Bonds as pairs of atom indices, in order.
+std::vector<std::pair<int, int>> BondPairs(const Molecule& mol) {
+    std::vector<std::pair<int, int>> pairs;
+    for (const Bond& b : mol.bonds)
+        pairs.emplace_back(b.first, b.second);
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+}
+
+// 2BEG's PDB file holds the first of the mmCIF's ten models: read with -multi, the mmCIF gives
+// the same atoms, bonds, chains, residues and structure, and nine frames.
+TEST(VornDoc, ReadsTheSameEntryFromPdbAndMmcif) {
+    CVornDoc pdbDoc, cifDoc;
+    cifDoc.multiModelTraj = true;
+    ASSERT_TRUE(pdbDoc.ReadCoordinateFile(kData + "/2BEG.pdb"));
+    ASSERT_TRUE(cifDoc.ReadCoordinateFile(kData + "/2BEG.cif.gz"));
+    const Molecule &pdb = *pdbDoc.primary, &cif = *cifDoc.primary;
+    ASSERT_EQ(cif.AtomCount(), pdb.AtomCount());
+    EXPECT_EQ(cif.frames.Count(), 9);
+    for (int i = 0; i < pdb.AtomCount(); ++i)
+        EXPECT_EQ(std::string(cif.atoms[i].name) + " " + std::to_string(cif.atoms[i].x),
+                  std::string(pdb.atoms[i].name) + " " + std::to_string(pdb.atoms[i].x));
+    EXPECT_EQ(BondPairs(cif), BondPairs(pdb));
+    ASSERT_EQ(cif.chains.size(), 5u);
+    ASSERT_EQ(cif.chains.size(), pdb.chains.size());
+    for (std::size_t c = 0; c < pdb.chains.size(); ++c) {
+        ASSERT_EQ(cif.chains[c].residues.size(), pdb.chains[c].residues.size());
+        for (std::size_t r = 0; r < pdb.chains[c].residues.size(); ++r) {
+            const Residue &a = pdb.chains[c].residues[r], &b = cif.chains[c].residues[r];
+            EXPECT_EQ((std::vector<int>{b.type, b.number, b.caIndex, b.structure}),
+                      (std::vector<int>{a.type, a.number, a.caIndex, a.structure}));
+        }
+    }
+    // 1A8O: the same bonds, whether its selenomethionines are hetero (PDB) or not (mmCIF).
+    ASSERT_TRUE(pdbDoc.ReadCoordinateFile(kData + "/1A8O.pdb"));
+    ASSERT_TRUE(cifDoc.ReadCoordinateFile(kData + "/1A8O.cif"));
+    EXPECT_EQ(BondPairs(*cifDoc.primary), BondPairs(*pdbDoc.primary));
+}
+
+// DNA named today's way (DA ... DT, "C3'") has its residues, backbone and nucleic-acid code.
+TEST(VornDoc, PrimedNucleicAcidsHaveTheirBackbone) {
+    CVornDoc doc;
+    ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1bna.pdb"));
+    const Molecule& mol = *doc.primary;
+    ASSERT_EQ(mol.chains.size(), 2u);
+    for (const Chain& chain : mol.chains) {
+        ASSERT_EQ(chain.residues.size(), 12u);
+        for (const Residue& r : chain.residues) {
+            EXPECT_EQ(r.structure, kNucleicHelix);
+            EXPECT_STREQ(mol.atoms[r.caIndex].name, "C3'");
+            EXPECT_STREQ(mol.atoms[r.orientIndex].name, "C5'");
+        }
+    }
+    EXPECT_EQ(mol.chains[0].residues[0].type, kNucleotideC); // DC 1
 }
 
 TEST(VornDoc, ReadsRealProteinsThroughTheWholePipeline) {

@@ -169,6 +169,39 @@ TEST(PdbFileTest, LooksUpSerialsMeasuresFieldsAndCutsLongLines) {
     EXPECT_EQ(pdb.records[1].serial, 3);
 }
 
+// Serials past 99,999 in hybrid-36, glued to HETATM and run together in CONECT lists too, and in
+// the hexadecimal some programs write (decimal again where a new model starts over).
+TEST(PdbFileTest, ReadsWideSerialsAndLooksThemUp) {
+    const auto atom = [](const std::string& serial) {
+        return "ATOM " + serial + " C ALA A 1 1 2 3\n";
+    };
+    PdbFile pdb =
+        ReadText(atom("99999") + atom("A0000") + atom("A0001") + "HETATMA0002 O HOH A 2 1 2 3\n" +
+                 atom("a0000") + "CONECT A0000 99999A0001\nCONECT A0002 A0000 xyz\n");
+    const SerialIndex serials(pdb);
+    std::vector<int> read, looked;
+    for (const PdbRecord& r : pdb.records)
+        read.push_back(r.serial);
+    EXPECT_EQ(read, (std::vector<int>{99999, 100000, 100001, 100002, 43770016}));
+    ASSERT_EQ(pdb.conectCount, 2);
+    for (const ConectEntry& e : pdb.conects) {
+        looked.push_back(serials.IndexOf(e.owner));
+        for (int serial : e.bonded)
+            looked.push_back(serials.IndexOf(serial));
+    }
+    EXPECT_EQ(looked, (std::vector<int>{1, 2, 0, 3, 1}));
+    EXPECT_STREQ(pdb.records[3].record, "HETATM");
+
+    pdb = ReadText(atom("99998") + atom("99999") + atom("186a0") + atom("186a9") + atom("18700") +
+                   "MODEL 2\n" + atom("9999") + atom("10000") + "CONECT 186a0 186a9\n");
+    read.clear();
+    for (const PdbRecord& r : pdb.records)
+        read.push_back(r.serial);
+    EXPECT_EQ(read, (std::vector<int>{99998, 99999, 100000, 100009, 100096, 9999, 10000}));
+    EXPECT_EQ(pdb.conects[0].owner, 100000);
+    EXPECT_EQ(*pdb.conects[0].bonded.begin(), 100009);
+}
+
 TEST(PdbFileTest, ReadsRealFiles) {
     // The golden info reports pin the atom and model counts of the real files. 1ehz continues five
     // CONECT lists on a next line; adk_closed has a segment identifier after the B-factor.

@@ -123,10 +123,11 @@ TEST(ConnectivityMerge, ChoosesFileOrComputedLists) {
     EXPECT_EQ(MakeConnectivity(pdb, true).bonded[1].ToVector(), List{0});
     EXPECT_EQ(MakeConnectivity(pdb, false).bonded[1].ToVector(), List{1});
 
-    AddConect(pdb, 1, {3}); // a serial with no atom: computed bonds, serial mode
+    AddConect(pdb, 1, {3}); // a serial with no atom: computed bonds, in the mode asked for
     AddConect(pdb, 3, {77});
     Connectivity conn = MakeConnectivity(pdb, true);
-    EXPECT_EQ(conn.bonded[0].ToVector(), List{2});
+    EXPECT_EQ(conn.bonded[0].ToVector(), List{1});
+    EXPECT_EQ(MakeConnectivity(pdb, false).bonded[0].ToVector(), List{2});
 
     AddConect(pdb, 2, {}); // one entry per atom: taken as it stands
     pdb.bondCount = 5;
@@ -156,10 +157,46 @@ TEST(ConnectivityMerge, LigandListsReplaceComputedOnesAndDisulfidesAdd) {
     AddConect(pdb, 12, {10});
     AddConect(pdb, 22, {23, 23});
     AddConect(pdb, 23, {22});
-    const Connectivity conn = MakeConnectivity(pdb, true);
+    const Connectivity conn = MakeConnectivity(pdb, false);
     EXPECT_EQ(conn.bondCount, 4);
     EXPECT_EQ(conn.owners, (List{10, 11, 12, 21, 22, 23, 24}));
     const std::vector<List> lists = {{12}, {}, {10}, {22}, {21, 23}, {24, 22}, {23}};
+    for (size_t i = 0; i < lists.size(); ++i)
+        EXPECT_EQ(conn.bonded[i].ToVector(), lists[i]) << i;
+}
+
+// Links between residues (an mmCIF file's struct_conn) add to the computed bonds of hetero owners
+// too, and are never the whole bond lists, even with one entry per atom.
+TEST(ConnectivityMerge, LinksAddToComputedBonds) {
+    PdbFile pdb;
+    AddAtom(pdb, 1, "C", 0, 0, 0, 0, true);
+    AddAtom(pdb, 2, "C", 1.5f, 0, 0, 0, true);
+    AddAtom(pdb, 3, "ZN", 3.6f);
+    AddAtom(pdb, 4, "N", 6.0f);
+    AddConect(pdb, 1, {4});
+    AddConect(pdb, 2, {3});
+    AddConect(pdb, 3, {2});
+    AddConect(pdb, 4, {1});
+    pdb.conectsAreLinks = true;
+    const Connectivity conn = MakeConnectivity(pdb, true);
+    EXPECT_EQ(conn.bondCount, 3);
+    const std::vector<List> lists = {{1, 3}, {0, 2}, {1}, {0}};
+    for (size_t i = 0; i < lists.size(); ++i)
+        EXPECT_EQ(conn.bonded[i].ToVector(), lists[i]) << i;
+}
+
+// Merged in index mode, atoms that share a serial (numbered on past 99,999 by starting again)
+// keep bonds of their own.
+TEST(ConnectivityMerge, AtomsSharingASerialKeepTheirBonds) {
+    PdbFile pdb;
+    AddAtom(pdb, 1, "C", 0);
+    AddAtom(pdb, 2, "C", 1.5f);
+    AddAtom(pdb, 1, "C", 10.0f);
+    AddAtom(pdb, 3, "C", 11.5f);
+    AddConect(pdb, 2, {3});
+    const Connectivity conn = MakeConnectivity(pdb, true);
+    EXPECT_FALSE(conn.serialMode);
+    const std::vector<List> lists = {{1}, {0, 3}, {3}, {2, 1}};
     for (size_t i = 0; i < lists.size(); ++i)
         EXPECT_EQ(conn.bonded[i].ToVector(), lists[i]) << i;
 }
@@ -176,7 +213,7 @@ TEST(ConnectivityMerge, ListedBondsStopAtTheCap) {
     for (int serial = 42; serial <= 61; ++serial)
         AddConect(pdb, serial, {2});
     pdb.conectCount = static_cast<int>(pdb.conects.size());
-    const Connectivity conn = MakeConnectivity(pdb, true);
+    const Connectivity conn = MakeConnectivity(pdb, false);
     EXPECT_EQ(conn.bondCount, 16 + 15);
     EXPECT_EQ((List{conn.bonded[0].size(), conn.bonded[0].ToVector().back(), conn.bonded[1].size(),
                     conn.bonded[1].ToVector().back(), conn.bonded[56].size()}),

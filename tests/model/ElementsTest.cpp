@@ -30,7 +30,6 @@ TEST(ElementOfAtomName, FirstLetterAfterLeadingNonLettersDecides) {
 
 TEST(ResidueTypeOfName, LettersDecideInOrder) {
     EXPECT_EQ(ResidueTypeOfName("ASN"), kAsn);
-    EXPECT_EQ(ResidueTypeOfName("ADE"), kAsn); // third letter is not p
     EXPECT_EQ(ResidueTypeOfName("ASP"), kAsp);
     EXPECT_EQ(ResidueTypeOfName("ALA"), kAla);
     EXPECT_EQ(ResidueTypeOfName("ARG"), kArg);
@@ -52,8 +51,30 @@ TEST(ResidueTypeOfName, LettersDecideInOrder) {
     EXPECT_EQ(ResidueTypeOfName("PRO"), kPro);
     EXPECT_EQ(ResidueTypeOfName("LEU"), kLeu);
     EXPECT_EQ(ResidueTypeOfName("LYS"), kLys);
-    EXPECT_EQ(ResidueTypeOfName("DA"), kUnknownResidue);
+    EXPECT_EQ(ResidueTypeOfName("AS"), kAsn); // third letter is not p
     EXPECT_EQ(ResidueTypeOfName(""), kUnknownResidue);
+}
+
+TEST(ResidueTypeOfName, TodaysNucleotideNames) {
+    const struct {
+        const char* name;
+        int type;
+    } kCases[] = {{"DA", kNucleotideA},    {"DC", kNucleotideC},     {"DG", kNucleotideG},
+                  {"DT", kNucleotideT},    {"DU", kNucleotideU},     {"dg", kNucleotideG},
+                  {"ADE", kNucleotideA},   {"CYT", kNucleotideC},    {"GUA", kNucleotideG},
+                  {"THY", kNucleotideT},   {"URA", kNucleotideU},    {"RA", kNucleotideA},
+                  {"RU5", kNucleotideU},   {"DT3", kNucleotideT},    {"DAL", kUnknownResidue},
+                  {"RT", kUnknownResidue}, {"DA7", kUnknownResidue}, {"D", kUnknownResidue}};
+    for (const auto& c : kCases)
+        EXPECT_EQ(ResidueTypeOfName(c.name), c.type) << c.name;
+}
+
+TEST(IsPrimedName, StarOrApostrophe) {
+    EXPECT_TRUE(IsPrimedName("C3*", "C3"));
+    EXPECT_TRUE(IsPrimedName("C3'", "C3"));
+    EXPECT_FALSE(IsPrimedName("C3", "C3"));
+    EXPECT_FALSE(IsPrimedName("C3''", "C3"));
+    EXPECT_FALSE(IsPrimedName("C5'", "C3"));
 }
 
 } // namespace

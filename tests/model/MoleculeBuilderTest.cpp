@@ -92,20 +92,31 @@ TEST(BuildMolecule, ChainsAndResiduesFollowChainIdModelAndResidueNumber) {
     }
 }
 
-TEST(BuildMolecule, NucleotidesUseStarredSugarAtoms) {
+// The sugar atoms carry their prime the old way ("C3*") or today's ("C3'"); DNA residues are
+// named DA ... DT today.
+TEST(BuildMolecule, NucleotidesUseStarredOrPrimedSugarAtoms) {
     const Molecule mol = Built(FileOf({
         Rec(1, "P", "G", 1, 'A', 0),
         Rec(2, "C5*", "G", 1, 'A', 1.5f),
         Rec(3, "C3*", "G", 1, 'A', 3.0f),
-        Rec(4, "CA", "G", 1, 'A', 20.0f),  // not an alpha carbon in a nucleotide
-        Rec(5, "C5'", "C", 2, 'A', 40.0f), // primed names do not count
-        Rec(6, "C3'", "C", 2, 'A', 41.5f),
+        Rec(4, "CA", "G", 1, 'A', 20.0f), // not an alpha carbon in a nucleotide
+        Rec(5, "C5'", "DC", 2, 'A', 40.0f),
+        Rec(6, "C3'", "DC", 2, 'A', 41.5f),
+        Rec(7, "C3'", "ALA", 3, 'A', 60.0f), // no alpha carbon for an amino acid
+        Rec(8, "O", "ALA", 3, 'A', 61.5f),
+        Rec(9, "C3''", "DT", 4, 'A', 80.0f), // a hydrogen-like name, not the sugar carbon
+        Rec(10, "C5'", "DT", 4, 'A', 81.5f),
     }));
     ASSERT_EQ(mol.chains.size(), 1u);
-    ASSERT_EQ(mol.chains[0].residues.size(), 1u);
-    EXPECT_EQ(mol.chains[0].residues[0].type, kNucleotideG);
-    EXPECT_EQ(mol.chains[0].residues[0].caIndex, 2);
-    EXPECT_EQ(mol.chains[0].residues[0].orientIndex, 1);
+    ASSERT_EQ(mol.chains[0].residues.size(), 2u);
+    const Residue& g = mol.chains[0].residues[0];
+    EXPECT_EQ(g.type, kNucleotideG);
+    EXPECT_EQ(g.caIndex, 2);
+    EXPECT_EQ(g.orientIndex, 1);
+    const Residue& c = mol.chains[0].residues[1];
+    EXPECT_EQ(c.type, kNucleotideC);
+    EXPECT_EQ(c.caIndex, 5);
+    EXPECT_EQ(c.orientIndex, 4);
 }
 
 TEST(BuildMolecule, EqualModelsBecomeFramesAndUnevenOnesWarn) {

@@ -316,10 +316,19 @@ def connectivity(records, conects, connect):
     return list(enumerate(lists))
 
 
+THREE_LETTER_BASES = {'ade': 20, 'cyt': 21, 'gua': 22, 'thy': 23, 'ura': 24}
+
+
 def residue_type(name):
     n = name.lower()
     if not n:
         return 25
+    if n in THREE_LETTER_BASES:
+        return THREE_LETTER_BASES[n]
+    # DA ... DU and RA ... RU, with the 5' and 3' terminal forms (DA5, RU3)
+    if n[0] in 'dr' and len(n) in (2, 3) and n[1] in 'acgtu' and n[2:] in ('', '5', '3') \
+            and n[:2] != 'rt':
+        return 20 + 'acgtu'.index(n[1])
     c, s2, s3 = n[0], n[1:2], n[2:3]
     if len(n) == 1 and c in 'acgtu':
         return 20 + 'acgtu'.index(c)
@@ -356,10 +365,11 @@ def build(records, conects, connect, multi):
             residue = {'ca': -1, 'orient': -1}
             chains[-1].append(residue)
         residue['type'], residue['number'] = residue_type(a.res_name), a.res_seq
-        names = ('C3*', 'C5*') if 20 <= residue['type'] <= 24 else ('CA', 'O')
-        if a.atom_name == names[0]:
+        names = (('C3*', "C3'"), ('C5*', "C5'")) if 20 <= residue['type'] <= 24 \
+            else (('CA',), ('O',))
+        if a.atom_name in names[0]:
             residue['ca'] = i
-        if a.atom_name == names[1]:
+        if a.atom_name in names[1]:
             residue['orient'] = i
     kept = sum(1 for c in chains for r in c if r['ca'] >= 0 and r['orient'] >= 0)
     bonds = []

@@ -52,7 +52,8 @@ QString CoordinateFilter(int type) {
     case 2:
         return "CRD files (*.crd *.CRD)";
     default:
-        return "PDB files (*.pdb *.PDB *.ent *.pdb.gz *.ent.gz *.gz)";
+        return "PDB files (*.pdb *.PDB *.ent *.pdb.gz *.ent.gz *.gz);;"
+               "mmCIF files (*.cif *.CIF *.mmcif *.cif.gz *.mmcif.gz)";
     }
 }
 

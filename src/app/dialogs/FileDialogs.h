@@ -69,7 +69,8 @@ private:
     QButtonGroup* m_modes;
 };
 
-// The file-window filter of a coordinate type: "PDB files", "XYZ files" or "CRD files".
+// The file-window filter of a coordinate type: "PDB files" (with "mmCIF files" beside it),
+// "XYZ files" or "CRD files".
 QString CoordinateFilter(int type);
 
 } // namespace vorn
