@@ -74,10 +74,24 @@ constexpr EdgeStart kEdgeStart[12] = {{0, 0, 0, 0}, {1, 0, 0, 1}, {0, 1, 0, 0}, 
 constexpr int kCorner[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
                                {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
 
+void SwapArrays(SurfaceMesh& a, SurfaceMesh& b) {
+    a.vertices.swap(b.vertices);
+    a.normals.swap(b.normals);
+    a.vertexAtom.swap(b.vertexAtom);
+    a.triangles.swap(b.triangles);
+}
+
 } // namespace
 
+// Built beside the molecule's surface, which is replaced only by a finished build: a refused or
+// failed one leaves the surface the molecule had.
 void BuildSurface(Molecule& mol, UiHost* ui) {
-    VornSurface(mol.surface).BuildSurface(mol.atoms, mol.frames, mol.currentFrame, ui);
+    SurfaceMesh aside;
+    SwapArrays(aside, mol.surface);
+    SurfaceMesh built = mol.surface; // its settings, without copying its arrays
+    SwapArrays(aside, mol.surface);
+    VornSurface(built).BuildSurface(mol.atoms, mol.frames, mol.currentFrame, ui);
+    mol.surface = std::move(built);
 }
 
 void VornSurface::BuildSurface(const std::vector<Atom>& atoms,

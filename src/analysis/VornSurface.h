@@ -91,7 +91,8 @@ private:
     std::vector<BoxAtom> m_boxAtoms; // in the order of the cells' slots
 };
 
-// Builds the molecule's surface from the coordinates it shows.
+// Builds the molecule's surface from the coordinates it shows. A build that fails (VornError)
+// leaves the surface the molecule had.
 void BuildSurface(Molecule& mol, UiHost* ui);
 
 // Fills areas (one entry per atom, its size is the atom count) with each atom's share of the

@@ -150,11 +150,13 @@ void SetDefaultSettings(CVornView& view, SettingsStore* store) {
     view.Lights().ResetColors();
     if (store)
         LoadSettings(view, *store);
+    view.clipPlane.Follow(p);
 }
 
 void LoadSettings(CVornView& view, SettingsStore& store) {
     Loader loader(store);
     VisitViewValues(view.params, view.Lights(), loader);
+    view.clipPlane.Follow(view.params); // the plane takes the colour read back
 }
 
 void SaveSettings(const CVornView& view, const CVornDoc& doc, SettingsStore& store) {

@@ -125,6 +125,7 @@ void CVornView::RenderScene(int mode) {
     if (mode != 0 && mode != 1)
         VORN_RAISE(kSource, "Unknown rendering mode!");
     const int w = params.windowWidth, h = params.windowHeight;
+    clipPlane.Follow(params);
     if (mode == 0)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!params.displayStereo) {
@@ -141,11 +142,16 @@ void CVornView::RenderScene(int mode) {
 
 void CVornView::RenderPass(int mode, int eye) {
     unsigned nameBase = 0;
+    // The plane turns with each eye, so both pictures of a stereo pair are cut at one place.
+    clipPlane.Apply(static_cast<float>(eye) * params.stereoAngle);
     for (auto& mol : m_doc.molecules)
         if (mol->AtomCount() > 0)
             DrawMolecule(*mol, mode, eye, nameBase);
-    if (mode == 0)
+    if (mode == 0) {
         DrawSceneAnnotations(eye);
+        if (clipPlane.displayed)
+            clipPlane.Draw();
+    }
 }
 
 void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBase) {
@@ -170,12 +176,13 @@ void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBas
     const DrawContext dc{params,      primitives, m_viewLight, m_lights, m_inverseRotation,
                          m_modelView, eye};
     DrawLabelsOf(mol, dc);
-    if (!DrawAtomsAndBonds(mol, dc)) {
+    if (!DrawClippedAtoms(mol, dc, clipPlane) && !DrawAtomsAndBonds(mol, dc)) {
         if (mol.renderMode >= kSolidRibbon && mol.showWireFrame)
             DrawWireFrame(mol, dc);
         DrawBackbone(mol, dc);
     }
     DrawAnnotationsOf(mol, dc);
+    DrawSurface(mol, dc); // last, so that a translucent surface lies over the rest
     glPopMatrix();
 }
 

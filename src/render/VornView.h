@@ -2,8 +2,10 @@
 #pragma once
 
 #include "analysis/TorsionBond.h"
+#include "render/ClipPlane.h"
 #include "render/Picking.h"
 #include "render/Primitives.h"
+#include "render/SurfaceDrawing.h"
 #include "render/ViewParameters.h"
 #include "render/VornLight.h"
 
@@ -76,6 +78,30 @@ public:
     // plane (RGBA); components 0 to 255.
     void GetColor(int target, int rgba[4]) const;
     void ApplyColor(int target, const int rgba[4]);
+
+    // The Clipping menu: the plane for the whole scene, for surfaces only, drawn as a disk, and
+    // back through the origin.
+    void ToggleClipView();
+    void ToggleClipSurface();
+    void ToggleDisplayClipPlane();
+    void CenterClipPlane();
+
+    // Surfaces. A build uses the coordinates the molecule shows and the options its surface
+    // holds, reports progress through UiHost and raises VornError on failure ("Out of memory"
+    // for a grid too large at that quality), leaving the surface the molecule had.
+    void BuildMoleculeSurface(Molecule& mol);
+    void DestroyMoleculeSurface(Molecule& mol);
+    // "Solid", "Mesh" or "Dots" (a SurfaceStyle) on every active molecule: a molecule without a
+    // surface gets one in that style, one with a surface of another style switches to it, one
+    // with this style loses its surface. A failed build stops there and raises.
+    void SurfaceCommand(int style);
+    // The check mark: the primary molecule has a surface of that style.
+    bool SurfaceStyleShown(int style) const;
+    // The Surface Options window's Apply: the options go into every active molecule's surface.
+    void ApplySurfaceOptions(const SurfaceOptions& options);
+    // Its "Rebuild Surface": every active molecule's surface built anew; a failed build stops
+    // there and raises.
+    void RebuildSurfaces();
 
     // The Lighting window's state and its apply.
     LightingChoice Lighting() const;
@@ -161,6 +187,7 @@ public:
     Primitives primitives;
     TorsionBond torsion;
     Molecule* pickedMolecule = nullptr;
+    ClipPlane clipPlane;
 
 private:
     void InitialiseGl();
@@ -179,6 +206,9 @@ private:
     void DrawLabelsOf(const Molecule& mol, const DrawContext& dc);
     void DrawAnnotationsOf(const Molecule& mol, const DrawContext& dc);
     void DrawSceneAnnotations(int eye);
+    // Ctrl drags: the clipping plane turned or moved instead of the molecules.
+    void TurnClipPlane(int x, int y);
+    void MoveClipPlane(int x);
     void StopSpinning();
     bool AnyFixed() const;
     bool AllMoving() const;
@@ -199,6 +229,7 @@ private:
     bool m_glReady = false;  // GL was set up: font changes rebuild the glyph lists at once
     bool m_rotating = false; // a left-button rotation began in this gesture
     bool m_rotatedSinceDown = false;
+    bool m_clipDrag = false;     // the drag began with Ctrl: it moves the clipping plane
     float m_inverseRotation[16]; // of the molecule being drawn, for facing hemispheres
     float m_modelView[16];       // of the molecule being drawn
 };

@@ -174,6 +174,8 @@ void CVornView::ApplyColor(int target, const int rgba[4]) {
         glClearColor(c[0], c[1], c[2], 1.0f);
         glFogfv(GL_FOG_COLOR, params.backgroundColor);
     }
+    if (target == 3)
+        clipPlane.Follow(params);
     RequestRedraw();
 }
 

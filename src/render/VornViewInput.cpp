@@ -175,16 +175,24 @@ void CVornView::MouseDown(Button button, int x, int y, Buttons held) {
         return;
     }
     m_host.CaptureMouse();
+    // With Ctrl the drag turns (left) or moves (right) the clipping plane instead.
+    m_clipDrag = held.ctrl;
     if (button == kLeftButton) {
         params.leftButtonDown = true;
         PickAndHandOver(x, y);
-        BeginRotation(x, y);
+        if (m_clipDrag)
+            clipPlane.BeginRotate(x, y);
+        else
+            BeginRotation(x, y);
+    } else if (m_clipDrag) {
+        clipPlane.BeginScale(x);
     } else {
         BeginScale(x);
     }
 }
 
 void CVornView::MouseUp(Button button, int x, int y, Buttons /*held*/) {
+    m_clipDrag = false;
     if (button != kLeftButton) {
         m_host.ReleaseMouse();
         return;
@@ -213,9 +221,9 @@ void CVornView::MouseMove(int x, int y, Buttons held) {
     if (held.middle || (held.left && held.right))
         TranslationStep(x, y);
     else if (held.left)
-        RotationStep(x, y);
+        m_clipDrag ? TurnClipPlane(x, y) : RotationStep(x, y);
     else if (held.right)
-        ScaleStep(x);
+        m_clipDrag ? MoveClipPlane(x) : ScaleStep(x);
 }
 
 void CVornView::Wheel(int delta) {

@@ -166,14 +166,17 @@ TEST(VornSurfaceMesh, NothingToSurfaceGivesAnEmptyValidSurface) {
 
 TEST(VornSurfaceErrors, RefusalsAndTheirMessages) {
     // A 1000 Å box at quality 100 would take 10^12 grid points, spacing 0 infinitely many: both
-    // are refused before anything is allocated.
-    Molecule huge = Surfaced({}, 100); // valid and empty until the refused build
-    huge.atoms = {AtomAt(0, 0, 0), AtomAt(1000, 1000, 1000)};
+    // are refused before anything is allocated, and the surface built before stays.
+    Molecule huge = Surfaced({AtomAt(0, 0, 0)}, 100);
+    const size_t triangles = huge.surface.triangles.size();
+    huge.atoms.push_back(AtomAt(1000, 1000, 1000));
     EXPECT_EQ(SourcedErrorOf([&] { Build(huge); }), "VornSurface: Out of memory");
-    EXPECT_FALSE(huge.surface.valid);
+    EXPECT_TRUE(huge.surface.valid);
+    EXPECT_EQ(huge.surface.triangles.size(), triangles);
     huge.atoms.pop_back();
     huge.surface.spacing = 0;
     EXPECT_EQ(SourcedErrorOf([&] { Build(huge); }), "VornSurface: Out of memory");
+    huge.surface.DestroySurface();
     EXPECT_EQ(SourcedErrorOf([&] { Areas(huge); }),
               "VornSurface: Can not compute surface area for invalid surface");
 }
