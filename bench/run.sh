@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the structure read at 10k, 100k and 1M atoms (each size in its own process
-# so that the peak resident memory belongs to it) and the 1M atoms as mmCIF, DCD reading from a ~1 GB trajectory, trajectory
-# processing, superposition, the molecular surface, hydrogen bonds, the off-screen frame time of
-# every drawer and of one pick, surfaces on screen, and the viewer's window on a virtual display (start-up to the
-# first frame, frame time while turning, CPU at rest, spinning and playing). Usage: bench/run.sh
-# [SOURCE.pdb] [SOURCE.dcd]
+# so that the peak resident memory belongs to it) and the 1M atoms as mmCIF, DCD reading from a
+# ~1 GB trajectory, trajectory processing, superposition, the molecular surface, hydrogen bonds, the off-screen frame time of
+# every drawer and of one pick, the vector pictures and captures, and the viewer's window on a
+# virtual display (start-up to the first frame, frame time while turning, CPU at rest, spinning and
+# playing). Usage: bench/run.sh [SOURCE.pdb] [SOURCE.dcd]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh read_bench dcd_bench trajectory_bench superposition_bench surface_bench \
-    hydrogen_bonds_bench serial_lookup_bench render_bench surface_render_bench window_bench vorn-cli >/dev/null
+    hydrogen_bonds_bench serial_lookup_bench render_bench surface_render_bench pictures_bench \
+    window_bench vorn-cli >/dev/null
 pdb=${1:-tests/data/1aki.pdb}
 dcd=${2:-tests/data/dcd/adk_2frames.dcd}
 work=${TMPDIR:-/tmp}
@@ -32,6 +33,8 @@ echo "== hydrogen bonds: 100k atoms from $pdb"
 build/bench/hydrogen_bonds_bench "$pdb" 100000
 echo "== render: frame times at 10k and 100k atoms from $pdb"
 build/bench/render_bench "$pdb" 10000 100000 --workdir "$work"
+echo "== pictures: EPS, SVG, PDF of 10000 atoms in CPK, RenderToDIB, vorn-cli render of 100000"
+build/bench/pictures_bench "$pdb" build/vorn-cli --workdir "$work"
 echo "== surface on screen: build and first frame, and turning, at 5000 and 50000 atoms"
 build/bench/surface_render_bench --workdir "$work"
 echo "== window: start-up of vorn tests/data/1crn.pdb to its first frame, 10 processes"
@@ -41,3 +44,6 @@ scripts/with-display.sh build/bench/window_bench frames "$pdb" 10000
 echo "== window: CPU at rest, spinning and playing"
 scripts/with-display.sh build/bench/window_bench cpu tests/data/1crn.pdb
 scripts/with-display.sh build/bench/window_bench cpu tests/data/2eqq.pdb -multi
+echo "== movie: 100 frames of 640 x 480 recorded and written, per codec"
+scripts/build.sh movie_bench >/dev/null
+build/bench/movie_bench 100 --workdir "$work"

@@ -6,10 +6,11 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config clang-format
     zlib1g-dev libpng-dev gemmi-dev tao-pegtl-dev
-    libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+    libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libgl2ps-dev
     libgtest-dev
     qt6-base-dev libqt6opengl6-dev qt6-wayland
-    xvfb xauth fonts-liberation2
+    libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
+    xvfb xauth fonts-liberation2 ghostscript
     clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 

@@ -37,6 +37,10 @@ OffscreenPicture::OffscreenPicture(CVornDoc& doc, int width, int height)
 
 OffscreenPicture::~OffscreenPicture() = default;
 
+void OffscreenPicture::MakeCurrent() {
+    m_context->MakeCurrent();
+}
+
 DibImage OffscreenPicture::Render() {
     m_context->MakeCurrent();
     m_view->RenderScene(0);

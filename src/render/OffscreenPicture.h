@@ -24,6 +24,8 @@ public:
     CVornView& View() { return *m_view; }
     // Draws the scene once and reads it back.
     DibImage Render();
+    // Makes the picture's context current (for the view's commands and vector pictures).
+    void MakeCurrent();
 
 private:
     class Host;

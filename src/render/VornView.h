@@ -5,10 +5,13 @@
 #include "render/ClipPlane.h"
 #include "render/Picking.h"
 #include "render/Primitives.h"
+#include "render/RenderToDib.h"
 #include "render/SurfaceDrawing.h"
+#include "render/VectorPictures.h"
 #include "render/ViewParameters.h"
 #include "render/VornLight.h"
 
+#include <string>
 #include <vector>
 
 namespace vorn {
@@ -182,6 +185,17 @@ public:
     // continuous redraw stop, and Resume brings them back at the same frame and redraws.
     PausedDrawing Pause();
     void Resume(const PausedDrawing& saved);
+
+    // The picture as this view shows it, drawn again by a view with this one's settings in a
+    // context of its own from contexts: wanted width × height capped at 1000 a side, fitted to
+    // the window's aspect and halved within params.memoryLimit. The caller's context is current
+    // again afterwards. Raises "Unable to create DIB for storing image" when no context can be had.
+    DibImage RenderToDIB(int width, int height, OffscreenContextFactory& contexts,
+                         const CaptureOptions& options = {}) const;
+    // Writes the picture through the feedback buffer, with this view's context current, to
+    // VectorPicturePath(path, format), which it returns. The file is replaced only once the
+    // picture is complete. Raises VornError.
+    std::string ExportVectorPicture(const std::string& path, VectorFormat format);
 
     ViewParameters params;
     Primitives primitives;
