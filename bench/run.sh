@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the structure read at 10k, 100k and 1M atoms (each size in its own process
 # so that the peak resident memory belongs to it) and the 1M atoms as mmCIF, DCD reading from a
-# ~1 GB trajectory, trajectory processing, superposition, the molecular surface, hydrogen bonds, the off-screen frame time of
-# every drawer and of one pick, the vector pictures and captures, and the viewer's window on a
-# virtual display (start-up to the first frame, frame time while turning, CPU at rest, spinning and
-# playing). Usage: bench/run.sh [SOURCE.pdb] [SOURCE.dcd]
+# ~1 GB trajectory, trajectory processing, superposition, the molecular surface, hydrogen bonds,
+# the off-screen frame time of every drawer and of one pick, surfaces on screen, the vector
+# pictures and captures, the viewer's window on a virtual display (start-up to the first frame,
+# frame time while turning, CPU at rest, spinning and playing) and movie recording.
+# Usage: bench/run.sh [SOURCE.pdb] [SOURCE.dcd]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh read_bench dcd_bench trajectory_bench superposition_bench surface_bench \
