@@ -57,5 +57,70 @@ for overlay in labels axes hbonds; do
     check "--$overlay: drawn" test -n "$(cmp "$work/plain.bmp" "$work/$overlay.bmp")"
 done
 
+# A surface in each style, and the clipping plane, change the picture; a plane behind the whole
+# scene leaves nothing of the protein.
+for style in solid mesh dots; do
+    "$cli" render "$data/1crn.pdb" -o "$work/$style.bmp" --size 160x120 --surface "$style"
+    check "--surface $style" test -n "$(cmp "$work/plain.bmp" "$work/$style.bmp")"
+done
+"$cli" render "$data/1crn.pdb" -o "$work/clip.bmp" --size 160x120 --clip 0
+check "--clip 0" test -n "$(cmp "$work/plain.bmp" "$work/clip.bmp")"
+"$cli" render "$data/1crn.pdb" -o "$work/hidden.bmp" --size 160x120 --mode hide
+"$cli" render "$data/1crn.pdb" -o "$work/behind.bmp" --size 160x120 --surface solid --clip -7
+check "--clip -7" cmp -s "$work/hidden.bmp" "$work/behind.bmp"
+
+# Vector pictures: EPS with its header and bounding box, SVG, PDF. Ghostscript paints the EPS and
+# the PDF: both cover what the raster picture covers and agree with each other pixel by pixel.
+# Pixels of a picture file (PPM from Ghostscript, or a BMP of width*3 bytes a row) one a line.
+pixels() { tail -c $((200 * 150 * 3)) "$1" | od -An -v -tu1 -w3; }
+covered() { pixels "$1" | awk '$1 < 240 || $2 < 240 || $3 < 240 { n++ } END { print n + 0 }'; }
+near() { awk -v a="$1" -v b="$2" 'BEGIN { d = a - b; exit !(d * d < (0.05 * b) ^ 2) }'; }
+for ext in eps svg pdf bmp; do
+    "$cli" render "$data/1crn.pdb" -o "$work/v.$ext" --mode cpk --size 200x150 \
+        --background 255,255,255
+    check "$ext: status" test $? -eq 0
+done
+check "eps: header" test "$(head -1 "$work/v.eps")" = "%!PS-Adobe-2.0 EPSF-2.0"
+check "eps: bounding box" grep -qx "%%BoundingBox: 0 0 200 150" "$work/v.eps"
+check "svg: header" grep -q 'viewBox="0 0 200 150"' "$work/v.svg"
+check "pdf: header" test "$(head -1 "$work/v.pdf")" = "%PDF-1.4"
+for ext in eps pdf; do
+    gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -dEPSCrop -r72 -sOutputFile="$work/$ext.ppm" \
+        "$work/v.$ext" >"$work/gs.out" 2>&1
+    check "$ext: painted" test $? -eq 0 -a ! -s "$work/gs.out"
+    check "$ext: covers the picture" near "$(covered "$work/$ext.ppm")" "$(covered "$work/v.bmp")"
+done
+differing=$(paste <(pixels "$work/eps.ppm") <(pixels "$work/pdf.ppm") | awk '{
+    for (k = 1; k <= 3; k++) { d = $k - $(k + 3); if (d > 40 || d < -40) { n++; break } } }
+    END { print n + 0 }')
+check "eps and pdf agree" test "$differing" -lt $((200 * 150 / 30))
+mkdir "$work/taken.eps"
+"$cli" render "$data/1crn.pdb" -o "$work/taken.eps" --size 64x48 2>"$work/err"
+check "unreplaceable eps: status" test $? -eq 1
+check "unreplaceable eps: nothing left" test -z "$(ls "$work/taken.eps"; ls "$work" | grep 'taken.eps.')"
+
+# The view's options: the background fills the corner, a wider field of view shows the protein
+# smaller, another colour scheme colours it otherwise, and a quarter turn about the screen's z axis
+# takes an oxygen on the right of the middle to above it (BMP rows run bottom up).
+"$cli" render "$data/1crn.pdb" -o "$work/bg.bmp" --size 200x150 --background 40,80,160
+check "--background" test "$(od -An -tu1 -j54 -N3 "$work/bg.bmp" | xargs)" = "160 80 40"
+"$cli" render "$data/1crn.pdb" -o "$work/fov.bmp" --mode cpk --size 200x150 \
+    --background 255,255,255 --fov 90
+check "--fov" test "$(covered "$work/fov.bmp")" -lt $(($(covered "$work/v.bmp") / 2))
+"$cli" render "$data/1crn.pdb" -o "$work/temperature.bmp" --size 200x150 --color temperature
+check "--color" test -n "$(cmp "$work/plain.bmp" "$work/temperature.bmp")"
+printf '%-6s%5d %-4s %3s A   1    %8.3f%8.3f%8.3f  1.00 20.00\n' \
+    HETATM 1 " C" MOL 0 0 0 HETATM 2 " O" MOL 4 0 0 >"$work/pair.pdb"
+red() { # the mean column and row of the red pixels of a 200 x 150 BMP
+    pixels "$1" | awk '$3 > 100 && $3 > 2 * $2 && $3 > 2 * $1 { x += (NR - 1) % 200;
+        y += int((NR - 1) / 200); n++ } END { if (n) printf "%d %d", x / n, y / n }'
+}
+"$cli" render "$work/pair.pdb" -o "$work/pair.bmp" --mode cpk --size 200x150
+"$cli" render "$work/pair.pdb" -o "$work/turned.bmp" --mode cpk --size 200x150 --turn 0,0,90
+read -r x0 y0 <<<"$(red "$work/pair.bmp")"
+read -r x1 y1 <<<"$(red "$work/turned.bmp")"
+check "--turn: right before" test "${x0:-0}" -gt 120 -a "${y0:-0}" -gt 60 -a "${y0:-0}" -lt 90
+check "--turn: above after" test "${y1:-0}" -gt 90 -a "${x1:-0}" -gt 80 -a "${x1:-0}" -lt 120
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -11,9 +11,11 @@ namespace vorn {
 
 namespace {
 
-const std::set<std::string> kValueFlags = {"-o",     "--select", "--precision", "--start",
-                                           "--stop", "--by",     "--quality",   "--probe",
-                                           "--size", "--mode",   "--frame"};
+const std::set<std::string> kValueFlags = {
+    "-o",      "--select",  "--precision",  "--start",   "--stop",
+    "--by",    "--quality", "--probe",      "--size",    "--mode",
+    "--frame", "--codec",   "--fps",        "--surface", "--surface-quality",
+    "--clip",  "--color",   "--background", "--fov",     "--turn"};
 const std::set<std::string> kPlainFlags = {"--mass",    "--align",  "--no-conect", "--no-normalize",
                                            "--solvent", "--labels", "--axes",      "--hbonds"};
 

@@ -2,6 +2,7 @@
 #include "Commands.h"
 
 #include "Arguments.h"
+#include "PictureOptions.h"
 #include "Report.h"
 #include "analysis/Superposition.h"
 #include "analysis/VornSurface.h"
@@ -12,11 +13,14 @@
 #include "io/PdbWriter.h"
 #include "model/MoleculeWriter.h"
 #include "output/ImageFiles.h"
+#include "render/MovieRecorder.h"
 #include "render/OffscreenPicture.h"
 #include "render/VornView.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace vorn {
@@ -248,10 +252,6 @@ void SizeOfText(const std::string& text, int& width, int& height) {
         throw UsageError("--size takes WIDTHxHEIGHT, each 1 to 4096 pixels");
 }
 
-bool EndsWith(const std::string& s, const std::string& end) {
-    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
-
 // The annotations asked for, in the frame that is drawn: hydrogen bonds are found there.
 void ShowAnnotations(const Arguments& args, CVornDoc& doc, CVornView& view) {
     if (args.Has("--labels"))
@@ -262,18 +262,74 @@ void ShowAnnotations(const Arguments& args, CVornDoc& doc, CVornView& view) {
         view.ToggleHydrogenBonds();
 }
 
+// The surface and the clipping plane render is asked for, checked before anything is read.
+struct SurfaceAndClip {
+    int style = -1;   // a SurfaceStyle; -1 no surface
+    int quality = -1; // 0 to 100; -1 the surface's default
+    float probe = 0;  // Å
+    bool clip = false;
+    float clipDepth = 0; // scene units in front of the scene's centre
+};
+
+SurfaceAndClip SurfaceAndClipOf(const Arguments& args) {
+    SurfaceAndClip s;
+    const bool quality = args.values.count("--surface-quality") != 0;
+    if (args.values.count("--surface")) {
+        const std::string name = args.Value("--surface", "");
+        const char* const styles[] = {"solid", "mesh", "dots"}; // in SurfaceStyle order
+        for (int style = kSolidSurface; style <= kDotSurface; ++style)
+            if (name == styles[style])
+                s.style = style;
+        if (s.style < 0)
+            throw UsageError("--surface takes solid, mesh or dots");
+    } else if (quality || args.values.count("--probe")) {
+        throw UsageError("--surface-quality and --probe need --surface");
+    }
+    s.quality = args.IntValue("--surface-quality", -1);
+    if (quality && (s.quality < 0 || s.quality > 100))
+        throw UsageError("--surface-quality takes 0 to 100");
+    const double radius = args.NumberValue("--probe", 0.0);
+    if (radius < 0.0 || radius > 3.0)
+        throw UsageError("--probe takes 0.0 to 3.0 (Angstrom)");
+    s.probe = static_cast<float>(radius);
+    s.clip = args.values.count("--clip") != 0;
+    const double depth = args.NumberValue("--clip", 0.0);
+    if (depth < -7.0 || depth > 7.0)
+        throw UsageError("--clip takes -7 to 7 (scene units)");
+    s.clipDepth = static_cast<float>(depth);
+    return s;
+}
+
+// Every molecule's surface, built from the frame that is drawn, and the plane facing the eye.
+void ShowSurfacesAndClip(const SurfaceAndClip& s, CVornDoc& doc, CVornView& view) {
+    if (s.style >= 0)
+        for (auto& mol : doc.molecules) {
+            mol->surface.SetQuality(s.quality); // -1 leaves the default
+            mol->surface.probeRadius = s.probe;
+            mol->surface.drawStyle = s.style;
+            view.BuildMoleculeSurface(*mol);
+            if (mol->surface.TriangleCount() == 0)
+                g_console.ShowMessage(mol->fileName + ": no surface: none of its atoms takes part "
+                                                      "(hetero atoms are left out)");
+        }
+    if (s.clip) {
+        view.clipPlane.SetPlane({0, 0, s.clipDepth}, {0, 0, 1}, true);
+        if (!view.params.clipView)
+            view.ToggleClipView();
+    }
+}
+
 } // namespace
 
 int RunRender(const Arguments& args) {
     RequireFiles(args, 1, 0, "one or more files");
-    const std::string out = args.Value("-o", "");
-    const bool png = EndsWith(out, ".png") || EndsWith(out, ".PNG");
-    if (!png && !EndsWith(out, ".bmp") && !EndsWith(out, ".BMP"))
-        throw UsageError("render needs -o OUT.png or -o OUT.bmp");
+    const PictureOutput output = PictureOutputOf(args);
     int width = 640, height = 480;
     if (args.values.count("--size"))
         SizeOfText(args.Value("--size", ""), width, height);
     const int mode = args.values.count("--mode") ? ModeOfName(args.Value("--mode", "")) : -1;
+    const SurfaceAndClip surfaceAndClip = SurfaceAndClipOf(args);
+    const ViewOptions viewOptions = ViewOptionsOf(args);
     CVornDoc doc(&g_console);
     Load(doc, args);
     const int frame = args.IntValue("--frame", 0);
@@ -287,11 +343,72 @@ int RunRender(const Arguments& args) {
     }
     doc.SetFrame(frame);
     ShowAnnotations(args, doc, picture.View());
-    const DibImage image = picture.Render();
-    if (png)
-        WritePngFile(out, image, doc.primary ? doc.primary->fileName : "");
-    else
-        WriteBmpFile(out, image);
+    ApplyViewOptions(viewOptions, doc, picture.View()); // colours before surfaces take them
+    ShowSurfacesAndClip(surfaceAndClip, doc, picture.View());
+    WritePicture(output, doc, picture);
+    return 0;
+}
+
+namespace {
+
+// The codec named by --codec among those the machine can write into the movie's container.
+MovieCodec CodecOfName(const std::string& name, MovieContainer container) {
+    std::string names;
+    for (const MovieCodecInfo& codec : AvailableMovieCodecs(container)) {
+        if (name == codec.key)
+            return codec.codec;
+        names += (names.empty() ? "" : ", ") + std::string(codec.key);
+    }
+    throw UsageError("--codec takes " + names + " for an " +
+                     (container == MovieContainer::mp4 ? "MP4" : "AVI") + " file");
+}
+
+// Ctrl+C or a termination request stops the recording after the frame being drawn, so that no
+// half-written movie is left behind.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+
+} // namespace
+
+int RunMovie(const Arguments& args) {
+    RequireFiles(args, 1, 1, "exactly one file");
+    if ((args.reading.dcdFile.empty() && !args.reading.multi) || !args.values.count("-o"))
+        throw UsageError("movie needs frames (-dcd DCD, or -multi for a multi-model file) and "
+                         "-o OUT.avi or -o OUT.mp4");
+    MovieRequest request;
+    request.fileName = args.Value("-o", "");
+    const MovieContainer container = ContainerOfName(request.fileName);
+    request.codec = args.values.count("--codec") ? CodecOfName(args.Value("--codec", ""), container)
+                                                 : DefaultMovieCodec(container);
+    request.frameRate = args.IntValue("--fps", 15);
+    if (request.frameRate < 1 || request.frameRate > 120)
+        throw UsageError("--fps takes 1 to 120");
+    if (args.values.count("--size"))
+        SizeOfText(args.Value("--size", ""), request.width, request.height);
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    CVornDoc doc(&g_console);
+    Load(doc, args);
+    const int last = doc.FrameModulus() - 1;
+    request.start = args.IntValue("--start", 1);
+    request.stop = args.IntValue("--stop", last);
+    if (request.start < 0 || request.stop < request.start || request.stop > last)
+        throw UsageError("--start and --stop take 0 to " + std::to_string(last) +
+                         ", the start not after the stop");
+    const bool terminal = isatty(fileno(stderr));
+    const bool done = RecordMovie(doc, nullptr, request, [&](int written, int total) {
+        if (terminal)
+            std::fprintf(stderr, "\rvorn-cli: frame %d of %d%s", written, total,
+                         written == total ? "\n" : "");
+        return g_interrupted == 0;
+    });
+    if (!done) {
+        std::fprintf(stderr, "%svorn-cli: interrupted, nothing written\n", terminal ? "\n" : "");
+        return 130;
+    }
     return 0;
 }
 

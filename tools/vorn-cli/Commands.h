@@ -14,5 +14,6 @@ int RunTraj(const Arguments& args);
 int RunArea(const Arguments& args);
 int RunHbonds(const Arguments& args);
 int RunRender(const Arguments& args);
+int RunMovie(const Arguments& args);
 
 } // namespace vorn
