@@ -38,7 +38,7 @@ void Compose(MotionState& state) {
     // Rounding lets the product drift from unit length; dividing by the squared norm now and then
     // pulls it back without a square root.
     constexpr int kRenormaliseEvery = 98;
-    state.rotation = Multiply(state.increment, state.rotation);
+    state.rotation = Multiply(state.rotation, state.increment);
     if (++state.rotateSteps >= kRenormaliseEvery) {
         state.rotateSteps = 0;
         Quaternion& q = state.rotation;

@@ -34,8 +34,11 @@ std::array<float, 16> QuaternionToMatrix(const Quaternion& q);
 // Quaternion product a·b: the rotation b followed by a.
 Quaternion Multiply(const Quaternion& a, const Quaternion& b);
 
-// rotation := increment combined with rotation. Every 98th composition renormalises by dividing
-// each component by the sum of the squares of the four.
+// The increment turns the molecule after its current rotation, about axes fixed on the screen:
+// the matrix is read transposed, so the product is taken as rotation·increment. (The other order
+// would turn about the molecule's own axes, and a molecule turned sideways would roll instead of
+// tipping under an upward drag.) Every 98th composition renormalises by dividing each component
+// by the sum of the squares of the four.
 void Compose(MotionState& state);
 
 // The 3 × 3 rotation that the graphics library applies for q: R[i][j] = matrix[4j + i].

@@ -29,12 +29,34 @@ TEST(MotionState, MatrixIsHandedOverColumnByColumn) {
     EXPECT_NEAR(r[1][0], -1, 1e-6);
 }
 
-TEST(MotionState, ComposeAppliesTheIncrementAfterTheRotationAndRenormalises) {
+TEST(MotionState, ComposeTurnsAboutTheScreenAxesAndRenormalises) {
+    // A molecule turned a quarter about the screen's vertical axis, then a step about the
+    // screen's horizontal axis: what it shows must be the old picture turned by the step, not
+    // the step taken about the molecule's own axes.
+    const float s = std::sqrt(0.5f);
     MotionState state;
+    state.rotation = {0, s, 0, s};
+    const Quaternion step = {std::sin(0.1f), 0, 0, std::cos(0.1f)};
+    state.increment = step;
+    const Matrix3 before = DisplayRotation(state);
+    Compose(state);
+    MotionState stepAlone;
+    stepAlone.rotation = step;
+    const Matrix3 turn = DisplayRotation(stepAlone);
+    const Matrix3 after = DisplayRotation(state);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            double expected = 0;
+            for (int k = 0; k < 3; ++k)
+                expected += turn[i][k] * before[k][j];
+            EXPECT_NEAR(after[i][j], expected, 1e-5) << i << "," << j;
+        }
+    // Four quarter turns come back to the start.
+    state = {};
     state.increment = QuarterTurnZ();
     for (int i = 0; i < 4; ++i)
         Compose(state);
-    EXPECT_NEAR(std::fabs(state.rotation.w), 1.0f, 1e-5); // four quarter turns
+    EXPECT_NEAR(std::fabs(state.rotation.w), 1.0f, 1e-5);
     // Drifted quaternions are pulled back on the 98th composition.
     state.rotation = {0, 0, 0, 1.01f};
     state.increment = {};

@@ -72,7 +72,7 @@ TEST(MotionControl, MomentumSpinsUntilTheNextPress) {
     // Every frame of the spin turns once more by the last step.
     f.host.now += 100;
     f.view.Draw();
-    const Quaternion expected = Multiply(mol.motion.increment, afterDrag);
+    const Quaternion expected = Multiply(afterDrag, mol.motion.increment);
     EXPECT_NEAR(mol.motion.rotation.y, expected.y, 1e-6);
     EXPECT_NE(mol.motion.rotation.y, afterDrag.y);
     f.view.ToggleMomentum(); // switching momentum off ends the spin
