@@ -72,20 +72,6 @@ private:
     CVornView m_view;
 };
 
-// Draws with what view draws with: every drawing parameter, the lights and the clipping plane,
-// at the movie's size.
-void TakeSettings(CVornView& to, const CVornView& from, int width, int height) {
-    const int labelListBase = to.params.labelListBase; // the lists of this view's context
-    to.params = from.params;
-    to.params.labelListBase = labelListBase;
-    to.params.windowWidth = width;
-    to.params.windowHeight = height;
-    to.params.playing = to.params.spinning = to.params.continuousRedraw = false;
-    to.Lights() = from.Lights(); // both views name their lights in the same order
-    to.clipPlane = from.clipPlane;
-    to.ResetDrawingState();
-}
-
 // Puts the playback back where it was once the recording ends, however it ends, with the
 // hydrogen bonds and surfaces of that frame.
 class PlaybackRestorer {
@@ -135,8 +121,11 @@ bool RecordMovie(CVornDoc& doc, const CVornView* view, const MovieRequest& reque
                request.codec, request.quality);
     MovieCanvas canvas(doc, request);
     CVornView& drawer = canvas.View();
-    if (view)
-        TakeSettings(drawer, *view, request.width, request.height);
+    if (view) {
+        drawer.TakeSettingsOf(*view);
+        drawer.Resize(request.width, request.height);
+        drawer.ResetDrawingState();
+    }
     const bool hydrogenBonds = drawer.params.hBondsShown;
     const std::vector<Molecule*> surfaces = BuiltSurfaces(doc, request.updateSurfaces);
     PlaybackRestorer restorer(doc, hydrogenBonds, surfaces);

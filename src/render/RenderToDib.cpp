@@ -62,16 +62,11 @@ DibImage CVornView::RenderToDIB(int width, int height, OffscreenContextFactory& 
     // The capture's view lives only while its context is current: its lists belong there.
     CaptureHost host(m_host);
     CVornView capture(m_doc, host);
-    capture.params = params;
-    capture.params.labelListBase = -1; // the window's lists do not exist in this context
+    capture.TakeSettingsOf(*this);
     if (options.targetDpi > 0 && options.screenDpi > 0)
         capture.params.labelFont =
             ScaledLabelFont(params.labelFont, options.targetDpi, options.screenDpi);
-    capture.m_lights = m_lights;
     capture.m_glyphSource = m_glyphSource;
-    capture.torsion = torsion;
-    capture.clipPlane = clipPlane;
-    capture.pickedMolecule = pickedMolecule;
     capture.Create(params.colorBits, params.depthBits);
     capture.Resize(size.width, size.height);
     capture.RenderScene(0);

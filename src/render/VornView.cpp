@@ -54,6 +54,17 @@ void CVornView::ResetDrawingState() {
     RequestRedraw();
 }
 
+void CVornView::TakeSettingsOf(const CVornView& window) {
+    const int labelListBase = params.labelListBase; // lists of this view's context, if any
+    params = window.params;
+    params.labelListBase = labelListBase;
+    params.playing = params.spinning = params.continuousRedraw = false;
+    m_lights = window.m_lights; // both views name their lights in the same order
+    clipPlane = window.clipPlane;
+    torsion = window.torsion;
+    pickedMolecule = window.pickedMolecule;
+}
+
 void CVornView::InitialiseGl() {
     ApplyResolution();
     glEnable(GL_DEPTH_TEST);

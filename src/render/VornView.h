@@ -115,6 +115,11 @@ public:
 
     // Sets the drawing state up again from the parameters (after "Restore Defaults").
     void ResetDrawingState();
+    // Takes what window draws with, for a view that draws the same document elsewhere (captures,
+    // movies): its parameters but for this view's own label lists and the playback flags, its
+    // lights, clipping plane, torsion marker and picked molecule. Size and GL state follow when
+    // the caller sizes this view and sets it up.
+    void TakeSettingsOf(const CVornView& window);
 
     // The Animate window's slider: shows that frame index.
     void ShowFrame(int index);
