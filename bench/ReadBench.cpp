@@ -1,7 +1,13 @@
-// Measures the whole read of a structure (read, build, bonds, secondary structure, colours,
-// radii) on proteins tiled to a given atom count: time per stage and peak resident memory.
+// Measures the whole read of a structure (read, build, bonds, radii, secondary structure,
+// colours, trajectory processing) on proteins tiled to a given atom count: time per stage and
+// peak resident memory.
 //
-//   read_bench SOURCE.pdb ATOMS [WORKDIR] [--mmcif]   (VORN_BENCH_KEEP=1 keeps the tiled file)
+//   read_bench SOURCE.pdb ATOMS [WORKDIR] [--mmcif] [--gzip] [--repeat N] [--write FILE]
+//
+// --repeat reads the same file N times (default 1) and gives each stage's median and range;
+// --gzip writes and reads the file gzip-compressed; --write only writes the tiled file (named
+// FILE, compressed when it ends in .gz) for timing other programs on it. VORN_BENCH_KEEP=1 keeps
+// the tiled file. VORN_THREADS sets the threads, as for the programs.
 //
 // The source protein's ATOM/HETATM and CONECT records are copied with offsets on a cubic
 // lattice until the atom count is reached; serial numbers run on, chains cycle through A-Z.
@@ -10,9 +16,12 @@
 #include "analysis/SecondaryStructure.h"
 #include "appearance/ColorScheme.h"
 #include "appearance/Radii.h"
+#include "core/Parallel.h"
+#include "document/Trajectory.h"
 #include "document/VornDoc.h"
 #include "io/MmcifFile.h"
 #include "io/PdbFile.h"
+#include "model/Connectivity.h"
 #include "model/MoleculeBuilder.h"
 
 #include <algorithm>
@@ -26,6 +35,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 using namespace vorn;
 
@@ -197,6 +207,32 @@ long WriteTiled(const char* source, long target, const std::string& out, bool mm
     return written;
 }
 
+// Compresses the file into out with zlib's default level, as gzip does.
+void Compress(const std::string& in, const std::string& out) {
+    std::FILE* f = std::fopen(in.c_str(), "rb");
+    gzFile gz = gzopen(out.c_str(), "wb6");
+    std::vector<char> block(1 << 20);
+    std::size_t n = 0;
+    while (f && gz && (n = std::fread(block.data(), 1, block.size(), f)) > 0)
+        gzwrite(gz, block.data(), static_cast<unsigned>(n));
+    if (f)
+        std::fclose(f);
+    if (gz)
+        gzclose(gz);
+}
+
+// Writes the tiled structure to file, compressed when its name ends in ".gz".
+long WriteTiledFile(const char* source, long target, const std::string& file, bool mmcif) {
+    const bool gzip = file.size() > 3 && file.compare(file.size() - 3, 3, ".gz") == 0;
+    if (!gzip)
+        return WriteTiled(source, target, file, mmcif);
+    const std::string plain = file + ".text";
+    const long atoms = WriteTiled(source, target, plain, mmcif);
+    Compress(plain, file);
+    std::remove(plain.c_str());
+    return atoms;
+}
+
 long PeakRssKb() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -210,20 +246,13 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-} // namespace
+enum Stage { kRead, kBuild, kRadii, kStructure, kColour, kProcess, kStages };
+const char* const kStageNames[kStages] = {"read",      "build+bonds", "radii",
+                                          "structure", "colour",      "process"};
 
-int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: read_bench SOURCE.pdb ATOMS [WORKDIR] [--mmcif]\n");
-        return 2;
-    }
-    const long target = std::atol(argv[2]);
-    const bool mmcif = argc > 4 && std::strcmp(argv[4], "--mmcif") == 0;
-    const std::string file = std::string(argc > 3 ? argv[3] : "/tmp") + "/vorn_bench_" +
-                             std::to_string(target) + (mmcif ? ".cif" : ".pdb");
-    const long atoms = WriteTiled(argv[1], target, file, mmcif);
-    const long baseKb = PeakRssKb();
-
+// One whole read, as the document reads a file, each stage timed.
+std::vector<double> ReadOnce(const std::string& file, bool mmcif, Molecule& mol) {
+    std::vector<double> t(kStages + 1, 0.0);
     using Clock = std::chrono::steady_clock;
     auto t0 = Clock::now();
     PdbFile pdb;
@@ -231,28 +260,112 @@ int main(int argc, char** argv) {
         ReadMmcifFile(file, pdb);
     else
         pdb.Read(file);
-    const double tRead = Seconds(t0);
+    t[kRead] = Seconds(t0);
     t0 = Clock::now();
-    Molecule mol;
     BuildMolecule(mol, pdb, false, true, nullptr);
-    const double tBuild = Seconds(t0);
+    t[kBuild] = Seconds(t0);
     pdb = PdbFile();
     t0 = Clock::now();
     SetRadii(mol, kDefaultRadius, 0, 0, 0.0f);
-    const double tRadii = Seconds(t0);
+    t[kRadii] = Seconds(t0);
     t0 = Clock::now();
     AssignSecondaryStructure(mol, nullptr);
-    const double tStructure = Seconds(t0);
+    t[kStructure] = Seconds(t0);
     t0 = Clock::now();
     ColorTables tables;
     ColorAndMassByElement(mol, tables);
-    const double tColor = Seconds(t0);
-    const double total = tRead + tBuild + tRadii + tStructure + tColor;
-    const long peakKb = PeakRssKb();
+    t[kColour] = Seconds(t0);
+    t0 = Clock::now();
+    ProcessTrajectory(mol, kTrajectoryVerbatim, true);
+    t[kProcess] = Seconds(t0);
+    for (int s = 0; s < kStages; ++s)
+        t[kStages] += t[static_cast<size_t>(s)];
+    return t;
+}
 
-    std::printf("atoms %ld  bonds %zu  residues %d\n", atoms, mol.bonds.size(), mol.ResidueCount());
-    std::printf("read %.3f s  build+bonds %.3f s  radii %.3f s  structure %.3f s  colour %.3f s\n",
-                tRead, tBuild, tRadii, tStructure, tColor);
+// The bond search alone, on the record set of the file (read once more, not timed).
+double BondsOnce(const std::string& file, bool mmcif) {
+    PdbFile pdb;
+    if (mmcif)
+        ReadMmcifFile(file, pdb);
+    else
+        pdb.Read(file);
+    const auto t0 = std::chrono::steady_clock::now();
+    const Connectivity conn = MakeConnectivity(pdb, true);
+    return Seconds(t0);
+}
+
+struct Spread {
+    double median, lo, hi;
+};
+
+Spread SpreadOf(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: read_bench SOURCE.pdb ATOMS [WORKDIR] [--mmcif] [--gzip] "
+                             "[--repeat N] [--write FILE]\n");
+        return 2;
+    }
+    const long target = std::atol(argv[2]);
+    std::string dir = "/tmp", writeOnly;
+    bool mmcif = false, gzip = false;
+    int repeat = 1;
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--mmcif") == 0)
+            mmcif = true;
+        else if (std::strcmp(argv[i], "--gzip") == 0)
+            gzip = true;
+        else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc)
+            repeat = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--write") == 0 && i + 1 < argc)
+            writeOnly = argv[++i];
+        else
+            dir = argv[i];
+    }
+    if (!writeOnly.empty()) {
+        const long atoms = WriteTiledFile(argv[1], target, writeOnly, mmcif);
+        std::printf("%ld atoms written to %s\n", atoms, writeOnly.c_str());
+        return atoms > 0 ? 0 : 1;
+    }
+    const std::string file = dir + "/vorn_bench_" + std::to_string(target) +
+                             (mmcif ? ".cif" : ".pdb") + (gzip ? ".gz" : "");
+    const long atoms = WriteTiledFile(argv[1], target, file, mmcif);
+    const long baseKb = PeakRssKb();
+
+    std::vector<std::vector<double>> times(kStages + 1);
+    size_t bonds = 0;
+    int residues = 0;
+    for (int r = 0; r < repeat; ++r) {
+        Molecule mol;
+        const std::vector<double> t = ReadOnce(file, mmcif, mol);
+        for (size_t s = 0; s < t.size(); ++s)
+            times[s].push_back(t[s]);
+        bonds = mol.bonds.size();
+        residues = mol.ResidueCount();
+    }
+    const long peakKb = PeakRssKb();
+    std::vector<double> bondTimes;
+    for (int r = 0; r < repeat; ++r)
+        bondTimes.push_back(BondsOnce(file, mmcif));
+
+    std::printf("atoms %ld  bonds %zu  residues %d  threads %d  runs %d%s\n", atoms, bonds,
+                residues, WorkerThreads(), repeat, gzip ? "  gzip" : "");
+    for (int s = 0; s <= kStages; ++s) {
+        const Spread t = SpreadOf(times[static_cast<size_t>(s)]);
+        std::printf("  %-12s %.3f s (%.3f .. %.3f)\n", s < kStages ? kStageNames[s] : "total",
+                    t.median, t.lo, t.hi);
+    }
+    const Spread b = SpreadOf(bondTimes);
+    std::printf("  of the build, the bond search alone %.3f s (%.3f .. %.3f)\n", b.median, b.lo,
+                b.hi);
+    const double total = SpreadOf(times[kStages]).median;
     std::printf("total %.3f s  = %.2f million atoms/s\n", total,
                 static_cast<double>(atoms) / total / 1e6);
     std::printf(

@@ -1,18 +1,26 @@
-// Measures the trajectory work after a read: reading DCD frames on the worker thread and the
-// processing in "Zero center of mass" and "Align" modes, in atom-frames per second.
+// Measures the trajectory work after a read: reading DCD frames on the worker thread (from the
+// page cache: the file was just written) and the processing in "Zero center of mass" and
+// "Align" modes, in atom-frames per second and for the read in megabytes per second.
 //
-//   trajectory_bench [ATOMS [FRAMES [WORKDIR]]]      (default 3341 atoms, 1000 frames, /tmp)
+//   trajectory_bench [ATOMS [FRAMES [WORKDIR [RUNS]]]]
+//
+// Defaults: 3341 atoms, 1000 frames, /tmp, 3 runs of each (median and range). The read goes into
+// a molecule without frames each time. VORN_BENCH_KEEP=1 keeps the DCD file; VORN_THREADS sets
+// the threads.
 //
 // The molecule is a random cloud with the masses of C, N, O, H and S; every frame is the cloud
 // turned and moved rigidly, plus up to 0.5 Å of noise per coordinate.
+#include "core/Parallel.h"
 #include "document/Trajectory.h"
 #include "model/Molecule.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,9 +88,23 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-void Report(const char* what, double seconds, double atomFrames) {
-    std::printf("%-22s %8.3f s  %7.2f million atom-frames/s\n", what, seconds,
-                atomFrames / seconds / 1e6);
+struct Spread {
+    double median, lo, hi;
+};
+
+Spread SpreadOf(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
+}
+
+void Report(const char* what, const std::vector<double>& seconds, double atomFrames, double bytes) {
+    const Spread t = SpreadOf(seconds);
+    std::printf("%-20s %7.3f s (%.3f .. %.3f)  %7.1f million atom-frames/s", what, t.median, t.lo,
+                t.hi, atomFrames / t.median / 1e6);
+    if (bytes > 0)
+        std::printf("  %6.0f MB/s (best %.0f)", bytes / t.median / 1e6, bytes / t.lo / 1e6);
+    std::printf("\n");
 }
 
 } // namespace
@@ -91,29 +113,46 @@ int main(int argc, char** argv) {
     const int atoms = argc > 1 ? std::atoi(argv[1]) : 3341;
     const int frames = argc > 2 ? std::atoi(argv[2]) : 1000;
     const std::string dcd = std::string(argc > 3 ? argv[3] : "/tmp") + "/vorn_trajectory_bench.dcd";
+    const int runs = std::max(1, argc > 4 ? std::atoi(argv[4]) : 3);
     std::mt19937 rng(7);
-    Molecule source = RandomCloud(atoms, rng);
-    for (int f = 0; f < frames; ++f)
-        source.frames.Append(MovedCopy(source, 0.01 * f, rng));
-    source.frameCount = frames;
+    Molecule structure = RandomCloud(atoms, rng);
+    {
+        Molecule source = structure;
+        for (int f = 0; f < frames; ++f)
+            source.frames.Append(MovedCopy(source, 0.01 * f, rng));
+        source.frameCount = frames;
+        WriteDcd(dcd, source);
+    }
     const double atomFrames = static_cast<double>(atoms) * frames;
-    std::printf("%d atoms x %d frames\n", atoms, frames);
+    const double bytes = static_cast<double>(std::filesystem::file_size(dcd));
+    std::printf("%d atoms x %d frames (%.0f MB), %d threads\n", atoms, frames, bytes / 1e6,
+                WorkerThreads());
 
-    WriteDcd(dcd, source);
-    Molecule read = source;
-    auto t0 = std::chrono::steady_clock::now();
-    TrajectoryReader().Attach(read, dcd, kTrajectoryDcd);
-    const std::atomic<bool> keepGoing{true};
-    ReadTrajectoryOnWorker(read, dcd, kTrajectoryDcd, 0, read.frameCount, keepGoing, nullptr);
-    Report("read DCD on worker", Seconds(t0), atomFrames);
-    std::remove(dcd.c_str());
+    std::vector<double> times;
+    Molecule read;
+    for (int r = 0; r < runs; ++r) {
+        read = Molecule();
+        read = structure;
+        const auto t0 = std::chrono::steady_clock::now();
+        TrajectoryReader().Attach(read, dcd, kTrajectoryDcd);
+        const std::atomic<bool> keepGoing{true};
+        ReadTrajectoryOnWorker(read, dcd, kTrajectoryDcd, 0, read.frameCount, keepGoing, nullptr);
+        times.push_back(Seconds(t0));
+    }
+    Report("read DCD on worker", times, atomFrames, bytes);
+    if (!std::getenv("VORN_BENCH_KEEP"))
+        std::remove(dcd.c_str());
 
     for (int mode : {kTrajectoryZeroCom, kTrajectoryAlign}) {
-        Molecule mol = source;
-        t0 = std::chrono::steady_clock::now();
-        ProcessTrajectory(mol, mode, false);
-        Report(mode == kTrajectoryAlign ? "process, Align" : "process, Zero COM", Seconds(t0),
-               atomFrames);
+        times.clear();
+        for (int r = 0; r < runs; ++r) {
+            Molecule mol = read;
+            const auto t0 = std::chrono::steady_clock::now();
+            ProcessTrajectory(mol, mode, false);
+            times.push_back(Seconds(t0));
+        }
+        Report(mode == kTrajectoryAlign ? "process, Align" : "process, Zero COM", times, atomFrames,
+               0);
     }
     return 0;
 }

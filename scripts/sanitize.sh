@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vorn with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan and runs the
-# whole test suite there; then with ThreadSanitizer into build-tsan and runs the trajectory tests,
-# whose reads run on a worker thread. Exits non-zero on the first failure.
+# whole test suite there; then with ThreadSanitizer into build-tsan and runs the tests of the work
+# that runs on threads: trajectory reads and processing, the parallel parts, reading and building
+# large structures. Exits non-zero on the first failure.
 #   scripts/sanitize.sh [asan|tsan]     (default: both)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,9 +21,10 @@ fi
 
 if [ "$which" = tsan ] || [ "$which" = both ]; then
     VORN_BUILD_DIR=build-tsan VORN_CMAKE_ARGS="-DVORN_TSAN=ON -DVORN_ASAN=OFF -DVORN_BENCH=OFF" \
-        scripts/build.sh document_tests
+        scripts/build.sh core_tests io_tests model_tests document_tests
     (
         cd build-tsan
-        TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest -R Trajectory --output-on-failure
+        TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --output-on-failure \
+            -R 'Trajectory|Parallel|PdbBlocks|LoadThreads|Connectivity'
     )
 fi

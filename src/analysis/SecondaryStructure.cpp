@@ -1,6 +1,7 @@
 // Assigns secondary-structure codes to residues from the geometry of their alpha carbons alone.
 #include "analysis/SecondaryStructure.h"
 
+#include "core/Parallel.h"
 #include "core/UiHost.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <exception>
 #include <optional>
 
 namespace vorn {
@@ -299,12 +302,70 @@ void AssignProteinChain(Molecule& mol, Chain& chain) {
     AssignTurnsAndBulges(geometry, chain);
 }
 
+namespace {
+
+// Below this many residues per thread, starting threads costs more than it saves.
+constexpr int kResiduesPerThread = 2000;
+
+void AssignChainsInOrder(Molecule& mol) {
+    for (Chain& chain : mol.chains)
+        if (!chain.residues.empty())
+            AssignChain(mol, chain);
+}
+
+// Chains are assigned apart from each other, so threads take ranges of whole chains. A chain that
+// fails ends the assignment as the walk in chain order does: the chains after it get their codes
+// of before back, and its error is raised.
+void AssignChains(Molecule& mol) {
+    const int chains = static_cast<int>(mol.chains.size());
+    const int threads = WorkerThreads();
+    const int parts = std::min({threads * 4, chains, mol.ResidueCount() / kResiduesPerThread});
+    if (threads < 2 || parts < 2) {
+        AssignChainsInOrder(mol);
+        return;
+    }
+    std::vector<std::int32_t> before;
+    before.reserve(static_cast<size_t>(mol.ResidueCount()));
+    for (const Chain& chain : mol.chains)
+        for (const Residue& residue : chain.residues)
+            before.push_back(residue.structure);
+    std::vector<int> failedChain(static_cast<size_t>(parts), chains);
+    std::vector<std::exception_ptr> errors(static_cast<size_t>(parts));
+    RunParts(
+        parts,
+        [&](int part) {
+            const PartRange range = RangeOfPart(chains, parts, part);
+            for (int c = range.begin; c < range.end; ++c) {
+                Chain& chain = mol.chains[static_cast<size_t>(c)];
+                try {
+                    if (!chain.residues.empty())
+                        AssignChain(mol, chain);
+                } catch (...) {
+                    failedChain[static_cast<size_t>(part)] = c;
+                    errors[static_cast<size_t>(part)] = std::current_exception();
+                    return;
+                }
+            }
+        },
+        threads);
+    const auto first = std::min_element(failedChain.begin(), failedChain.end());
+    if (*first == chains)
+        return;
+    size_t code = 0;
+    for (int c = 0; c < chains; ++c)
+        for (Residue& residue : mol.chains[static_cast<size_t>(c)].residues) {
+            if (c > *first)
+                residue.structure = before[code];
+            ++code;
+        }
+    std::rethrow_exception(errors[static_cast<size_t>(first - failedChain.begin())]);
+}
+
+} // namespace
+
 bool AssignSecondaryStructure(Molecule& mol, UiHost* ui) {
     try {
-        for (Chain& chain : mol.chains) {
-            if (!chain.residues.empty())
-                AssignChain(mol, chain);
-        }
+        AssignChains(mol);
         return true;
     } catch (const VornError& error) {
         if (ui)

@@ -76,6 +76,11 @@ public:
     void Fill(int count, CellOfItem cellOf) {
         m_slots = GroupByKey(static_cast<int>(CellCount()), count, cellOf);
     }
+    // The same on several threads; cellOf is called from several threads at once.
+    template <typename CellOfItem>
+    void FillOnThreads(int count, CellOfItem cellOf) {
+        m_slots = GroupByKeyOnThreads(static_cast<int>(CellCount()), count, cellOf);
+    }
 
     int Begin(int cell) const { return m_slots.Start(cell); }
     int End(int cell) const { return m_slots.Start(cell + 1); }

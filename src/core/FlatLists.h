@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/HugePages.h"
+#include "core/Parallel.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -79,6 +80,62 @@ FlatLists GroupByKey(int lists, int count, KeyOf keyOf) {
         if (key[i] >= 0)
             items[static_cast<std::size_t>(next[static_cast<std::size_t>(key[i])]++)] =
                 static_cast<int>(i);
+    return FlatLists(std::move(start), std::move(items));
+}
+
+// GroupByKey on several threads, with the same result: each thread counts and places the items of
+// one range, after the items of the ranges before it. keyOf is called from several threads at
+// once.
+template <typename KeyOf>
+FlatLists GroupByKeyOnThreads(int lists, int count, KeyOf keyOf) {
+    constexpr int kItemsPerThread = 50000;
+    const int threads = WorkerThreads();
+    const int parts = std::min(threads, count / kItemsPerThread);
+    if (parts < 2)
+        return GroupByKey(lists, count, keyOf);
+    const std::size_t n = static_cast<std::size_t>(count);
+    const std::size_t slotCount = static_cast<std::size_t>(lists) + 1;
+    std::vector<int> key = LargeVector<int>(n);
+    std::vector<std::vector<int>> counts(static_cast<std::size_t>(parts));
+    RunParts(
+        parts,
+        [&](int part) {
+            std::vector<int>& c = counts[static_cast<std::size_t>(part)];
+            c.assign(slotCount, 0);
+            const PartRange r = RangeOfPart(count, parts, part);
+            for (int i = r.begin; i < r.end; ++i) {
+                const int k = keyOf(i);
+                key[static_cast<std::size_t>(i)] = k;
+                if (k >= 0)
+                    ++c[static_cast<std::size_t>(k)];
+            }
+        },
+        threads);
+    // start[k]: where list k begins; counts[p][k] becomes where part p places its first item of it.
+    std::vector<int> start = LargeVector<int>(slotCount, 0);
+    int total = 0;
+    for (std::size_t k = 0; k + 1 < slotCount; ++k) {
+        start[k] = total;
+        for (std::vector<int>& c : counts) {
+            const int items = c[k];
+            c[k] = total;
+            total += items;
+        }
+    }
+    start[slotCount - 1] = total;
+    std::vector<int> items = LargeVector<int>(static_cast<std::size_t>(total));
+    RunParts(
+        parts,
+        [&](int part) {
+            std::vector<int>& next = counts[static_cast<std::size_t>(part)];
+            const PartRange r = RangeOfPart(count, parts, part);
+            for (int i = r.begin; i < r.end; ++i) {
+                const int k = key[static_cast<std::size_t>(i)];
+                if (k >= 0)
+                    items[static_cast<std::size_t>(next[static_cast<std::size_t>(k)]++)] = i;
+            }
+        },
+        threads);
     return FlatLists(std::move(start), std::move(items));
 }
 

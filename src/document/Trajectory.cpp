@@ -3,6 +3,8 @@
 #include "document/Trajectory.h"
 
 #include "analysis/Superposition.h"
+#include "core/HugePages.h"
+#include "core/Parallel.h"
 #include "core/VornError.h"
 #include "model/Molecule.h"
 
@@ -39,8 +41,9 @@ void CheckValueSize(int valueSize) {
         VORN_RAISE("VornDoc", "Incompatible data size in DCD file!");
 }
 
+// Frames of a large molecule are megabytes each: their pages are advised huge (see HugePages).
 std::vector<float> FrameBuffer(const Molecule& mol) {
-    return std::vector<float>(3 * static_cast<size_t>(mol.AtomCount()));
+    return LargeVector<float>(3 * static_cast<size_t>(mol.AtomCount()));
 }
 
 // Opens the file and reads its header, which must fit the molecule; the reader stands at the
@@ -170,16 +173,35 @@ struct Box {
             hi[k] = std::max(hi[k], p[k]);
         }
     }
+    // std::min and std::max keep the earlier of equal values and a NaN they start from, so boxes
+    // that each start from the same first point and are taken in order give the box of one pass.
+    void Take(const Box& b) {
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], b.lo[k]);
+            hi[k] = std::max(hi[k], b.hi[k]);
+        }
+    }
 };
 
-std::vector<float> Masses(const Molecule& mol, double& total) {
+std::vector<float> Masses(const Molecule& mol) {
     std::vector<float> masses(mol.atoms.size());
-    total = 0;
-    for (size_t i = 0; i < masses.size(); ++i) {
+    for (size_t i = 0; i < masses.size(); ++i)
         masses[i] = mol.atoms[i].mass;
-        total += masses[i];
-    }
     return masses;
+}
+
+std::vector<std::vector<float>*> FramesOf(Molecule& mol) {
+    std::vector<std::vector<float>*> frames;
+    for (std::vector<float>& frame : mol.frames)
+        frames.push_back(&frame);
+    return frames;
+}
+
+double TotalMass(const Molecule& mol) {
+    double total = 0;
+    for (const Atom& atom : mol.atoms)
+        total += atom.mass;
+    return total;
 }
 
 // Sums in double: a million single-precision terms would lose the centre's last digits.
@@ -227,29 +249,41 @@ void ZeroFrameCenters(Molecule& mol) {
     }
 }
 
-void CentreAndAlignFrames(Molecule& mol, int mode, const std::vector<float>& masses,
-                          double totalMass) {
+void CentreAndAlignFrames(Molecule& mol, int mode, double totalMass) {
     if (!mol.frames.Empty() && mol.frameCount == 0)
         VORN_RAISE("VornDoc", "steps == 0");
-    if (totalMass <= 0)
+    if (totalMass <= 0 || mol.frames.Empty())
         return; // centre and fit are undefined without mass
-    float* centre = mol.frameCenters.data();
-    for (std::vector<float>& frame : mol.frames) {
-        CentreFrame(frame, masses, totalMass, centre);
-        centre += 3;
+    const std::vector<float> masses = Masses(mol);
+    const std::vector<std::vector<float>*> frames = FramesOf(mol);
+    // Each frame is centred and turned by itself, so threads take whole frames.
+    RunParts(static_cast<int>(frames.size()), [&](int f) {
+        std::vector<float>& frame = *frames[static_cast<size_t>(f)];
+        CentreFrame(frame, masses, totalMass, mol.frameCenters.data() + 3 * size_t(f));
         if (mode == kTrajectoryAlign)
             kabsch(mol.atoms, frame.data(), masses.data(), mol.AtomCount());
-    }
+    });
 }
 
+// The box over the atoms (part 0) and every frame (part f + 1), taken on several threads.
 void SetBox(Molecule& mol) {
     const Atom& first = mol.atoms.front();
-    Box box(first.x, first.y, first.z);
-    for (const Atom& a : mol.atoms)
-        box.Take(a.x, a.y, a.z);
-    for (const std::vector<float>& frame : mol.frames)
+    const std::vector<std::vector<float>*> frames = FramesOf(mol);
+    std::vector<Box> boxes(frames.size() + 1, Box(first.x, first.y, first.z));
+    RunParts(static_cast<int>(boxes.size()), [&](int part) {
+        Box& box = boxes[static_cast<size_t>(part)];
+        if (part == 0) {
+            for (const Atom& a : mol.atoms)
+                box.Take(a.x, a.y, a.z);
+            return;
+        }
+        const std::vector<float>& frame = *frames[static_cast<size_t>(part) - 1];
         for (size_t i = 0; i + 2 < frame.size(); i += 3)
             box.Take(frame[i], frame[i + 1], frame[i + 2]);
+    });
+    Box box = boxes.front();
+    for (const Box& part : boxes)
+        box.Take(part);
     double squares = 0;
     for (int k = 0; k < 3; ++k) {
         mol.boxMin[k] = box.lo[k];
@@ -264,13 +298,12 @@ void SetBox(Molecule& mol) {
 void ProcessTrajectory(Molecule& mol, int mode, bool zeroComOnRead) {
     if (mol.atoms.empty())
         return;
-    double totalMass = 0;
-    const std::vector<float> masses = Masses(mol, totalMass);
+    const double totalMass = TotalMass(mol);
     if (totalMass > 0)
         CentreStructure(mol, totalMass, zeroComOnRead);
     ZeroFrameCenters(mol);
     if (mode == kTrajectoryZeroCom || mode == kTrajectoryAlign)
-        CentreAndAlignFrames(mol, mode, masses, totalMass);
+        CentreAndAlignFrames(mol, mode, totalMass);
     SetBox(mol);
 }
 

@@ -75,6 +75,8 @@ private:
 // (into motion.translation when zeroComOnRead is off, so the molecule keeps its place on
 // screen), treats the frames by mode (TrajectoryMode) and sets boxMin, boxSize and boxDiagonal
 // over the atoms and all frames. A zero total mass leaves coordinates uncentred and unturned.
+// Frames are treated on several threads; when one fails (its fit is undefined), its error is
+// raised once all are done, and the frames are then in no state to keep.
 void ProcessTrajectory(Molecule& mol, int mode, bool zeroComOnRead);
 
 } // namespace vorn

@@ -3,6 +3,7 @@
 
 #include "core/IndexedList.h"
 
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -28,6 +29,9 @@ struct PdbRecord {
     void SetAtomName(const char* text);
     // Also marks water residues (TIP, SPC, HOH, SOL) hetero and clears the flag otherwise.
     void SetResName(const char* text);
+    // The same for text of the given length, which needs no terminator.
+    void SetAtomName(const char* text, std::size_t length);
+    void SetResName(const char* text, std::size_t length);
 };
 
 // A CONECT entry: the first atom's serial and the serials bonded to it, in file order.
@@ -47,8 +51,11 @@ struct PdbMonitor {
 class PdbFile {
 public:
     // Fills the record set from the file; raises VornError ("Can't open file!",
-    // "Error parsing file!", or a setter's message). Returns true on success.
+    // "Error parsing file!", or a setter's message). Returns true on success. A large file is
+    // parsed on WorkerThreads() threads; the result does not depend on their number.
     bool Read(const std::string& fileName);
+    // The same, reading blockBytes of text at a time (the unit of work of one thread).
+    bool Read(const std::string& fileName, std::size_t blockBytes);
 
     // Largest and smallest magnitudes over all records (0 for an empty set).
     // Sets bondCount from the CONECT entries.

@@ -27,4 +27,8 @@ float BondRadius(const char* atomName);
 // cell, then those of the neighbour. An atom at the cap keeps the bonds found first.
 PairList FindBondedPairs(const PdbFile& pdb, int n);
 
+// The same pairs in consecutive parts (one per slab of layers the search went through on a thread
+// of its own): FindBondedPairs without putting the parts together.
+std::vector<PairList> FindBondedPairParts(const PdbFile& pdb, int n);
+
 } // namespace vorn

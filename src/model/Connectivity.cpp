@@ -4,6 +4,7 @@
 #include "model/Connectivity.h"
 
 #include "core/HugePages.h"
+#include "core/Parallel.h"
 #include "io/PdbFile.h"
 #include "model/BondSearch.h"
 
@@ -20,23 +21,71 @@ int AtomTotal(const PdbFile& pdb) {
     return std::max(0, std::min(pdb.atomCount, static_cast<int>(pdb.records.size())));
 }
 
-// One entry per atom with its neighbours in pair order. Pair k is two half-bonds, 2k from its
-// first atom to its second and 2k + 1 back, grouped by the atom they start from.
-Connectivity EntriesFromPairs(const PdbFile& pdb, int n, const PairList& pairs, bool serialMode) {
+// Below this many atoms per thread, starting threads costs more than it saves.
+constexpr int kAtomsPerThread = 20000;
+
+// One entry per atom with its neighbours in pair order, the parts taken one after another. Pair k
+// is two half-bonds, 2k from its first atom to its second and 2k + 1 back, listed by the atom they
+// start from. Threads take ranges of atoms: each goes through all pairs and places the half-bonds
+// that start in its range, filling each list from its end backwards, so that no list needs a
+// cursor of its own beside its bound.
+Connectivity EntriesFromPairs(const PdbFile& pdb, int n, const std::vector<PairList>& parts,
+                              bool serialMode) {
     Connectivity conn;
     conn.serialMode = serialMode;
-    conn.bondCount = static_cast<int>(pairs.size());
+    size_t pairCount = 0;
+    for (const PairList& part : parts)
+        pairCount += part.size();
+    conn.bondCount = static_cast<int>(pairCount);
     const auto value = [&](int i) { return serialMode ? pdb.records[size_t(i)].serial : i; };
-    const auto from = [&](int half) {
-        const auto& p = pairs[size_t(half / 2)];
-        return half % 2 == 0 ? p.first : p.second;
-    };
-    conn.bonded = GroupByKey(n, 2 * static_cast<int>(pairs.size()), from);
-    for (int& half : conn.bonded.Values())
-        half = value(from(half ^ 1));
+    std::vector<int> bound = LargeVector<int>(static_cast<size_t>(n) + 1, 0);
     conn.owners = LargeVector<int>(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        conn.owners[static_cast<size_t>(i)] = value(i);
+    const int threads = WorkerThreads();
+    const int ranges = std::max(1, std::min(threads, n / kAtomsPerThread));
+    std::vector<int> halves(static_cast<size_t>(ranges) + 1, 0);
+    // Per range: the end of each list counted from the range's first list.
+    RunParts(
+        ranges,
+        [&](int r) {
+            const PartRange range = RangeOfPart(n, ranges, r);
+            const auto inRange = [&](int a) { return a >= range.begin && a < range.end; };
+            for (const PairList& part : parts)
+                for (const auto& [a, b] : part) {
+                    if (inRange(a))
+                        ++bound[static_cast<size_t>(a)];
+                    if (inRange(b))
+                        ++bound[static_cast<size_t>(b)];
+                }
+            int end = 0;
+            for (int k = range.begin; k < range.end; ++k)
+                end = bound[static_cast<size_t>(k)] += end;
+            halves[static_cast<size_t>(r) + 1] = end;
+        },
+        threads);
+    for (int r = 0; r < ranges; ++r)
+        halves[static_cast<size_t>(r) + 1] += halves[static_cast<size_t>(r)];
+    std::vector<int> values = LargeVector<int>(static_cast<size_t>(halves.back()));
+    RunParts(
+        ranges,
+        [&](int r) {
+            const PartRange range = RangeOfPart(n, ranges, r);
+            const auto inRange = [&](int a) { return a >= range.begin && a < range.end; };
+            for (int k = range.begin; k < range.end; ++k) {
+                bound[static_cast<size_t>(k)] += halves[static_cast<size_t>(r)];
+                conn.owners[static_cast<size_t>(k)] = value(k);
+            }
+            for (auto part = parts.rbegin(); part != parts.rend(); ++part)
+                for (auto pair = part->rbegin(); pair != part->rend(); ++pair) {
+                    const auto [a, b] = *pair;
+                    if (inRange(b))
+                        values[static_cast<size_t>(--bound[static_cast<size_t>(b)])] = value(a);
+                    if (inRange(a))
+                        values[static_cast<size_t>(--bound[static_cast<size_t>(a)])] = value(b);
+                }
+        },
+        threads);
+    bound[static_cast<size_t>(n)] = halves.back();
+    conn.bonded = FlatLists(std::move(bound), std::move(values));
     return conn;
 }
 
@@ -185,7 +234,7 @@ Connectivity BondsFromCoordinates(const PdbFile& pdb, bool serialMode) {
         conn.serialMode = serialMode;
         return conn;
     }
-    return EntriesFromPairs(pdb, n, FindBondedPairs(pdb, n), serialMode);
+    return EntriesFromPairs(pdb, n, FindBondedPairParts(pdb, n), serialMode);
 }
 
 Connectivity FileConnectivity(const PdbFile& pdb) {

@@ -7,6 +7,7 @@
 #include "model/MotionState.h"
 #include "model/SurfaceMesh.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,22 @@ struct Atom {
     char chain = '\x01';
 };
 
+// The atom indices of one residue in file order. One array per residue: a list node per atom
+// would cost a million allocations for a million atoms.
+class ResidueAtoms {
+public:
+    int Count() const { return static_cast<int>(m_atoms.size()); }
+    bool Empty() const { return m_atoms.empty(); }
+    void Append(int index) { m_atoms.push_back(index); }
+    void Reserve(int count) { m_atoms.reserve(static_cast<std::size_t>(count)); }
+    int operator[](int i) const { return m_atoms[static_cast<std::size_t>(i)]; }
+    const int* begin() const { return m_atoms.data(); }
+    const int* end() const { return m_atoms.data() + m_atoms.size(); }
+
+private:
+    std::vector<int> m_atoms;
+};
+
 struct Residue {
     std::int32_t type = kUnknownResidue;
     std::int32_t structure = kNotAssigned;
@@ -46,7 +63,7 @@ struct Residue {
     std::int32_t caIndex = -1;     // atom "CA" ("C3*" or "C3'" for nucleotides)
     std::int32_t orientIndex = -1; // atom "O" ("C5*", "C5'" for nucleotides): orients the ribbon
     float profileA = 1.0f, profileB = 1.0f;
-    IndexedList<int> atoms; // atom indices in file order
+    ResidueAtoms atoms; // atom indices in file order
 };
 
 struct Chain {

@@ -2,12 +2,14 @@
 #include "model/MoleculeBuilder.h"
 
 #include "core/HugePages.h"
+#include "core/Parallel.h"
 #include "core/UiHost.h"
 #include "io/PdbFile.h"
 #include "model/Connectivity.h"
 #include "model/Molecule.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -15,6 +17,9 @@
 namespace vorn {
 
 namespace {
+
+// Below this many atoms per thread, starting threads costs more than it saves.
+constexpr int kAtomsPerThread = 20000;
 
 // Number of models of a multi-model file: one more than the number of model changes between
 // consecutive records. Returns 1 (and warns) when the records do not split into equal models.
@@ -58,10 +63,13 @@ Atom AtomOfRecord(const PdbRecord& r) {
     return atom;
 }
 
+// Atoms are converted on several threads; each writes its own range.
 void AddAtoms(Molecule& mol, const PdbFile& pdb, int atomCount) {
-    ReserveLarge(mol.atoms, static_cast<size_t>(atomCount));
-    for (int i = 0; i < atomCount; ++i)
-        mol.atoms.push_back(AtomOfRecord(pdb.records[static_cast<size_t>(i)]));
+    mol.atoms = LargeVectorOnThreads<Atom>(static_cast<size_t>(atomCount));
+    ForRanges(atomCount, kAtomsPerThread, [&](int begin, int end) {
+        for (int i = begin; i < end; ++i)
+            mol.atoms[static_cast<size_t>(i)] = AtomOfRecord(pdb.records[static_cast<size_t>(i)]);
+    });
 }
 
 // Every model after the first becomes a frame of x, y, z per atom, in record order.
@@ -79,12 +87,29 @@ void AddModelFrames(Molecule& mol, const PdbFile& pdb, int atomCount, int models
     mol.frameCount = models - 1;
 }
 
+// The residue type of the last residue name asked for, kept: the atoms of a residue carry the
+// same name, and working out a type takes several case-insensitive comparisons.
+class ResidueTyper {
+public:
+    int TypeOf(const char* resName) {
+        if (std::strncmp(resName, m_name, sizeof m_name) != 0) {
+            CopyName(m_name, resName);
+            m_type = ResidueTypeOfName(m_name);
+        }
+        return m_type;
+    }
+
+private:
+    char m_name[sizeof(Atom::resName)] = "";
+    int m_type = ResidueTypeOfName("");
+};
+
 // Appends an atom to its residue. Every atom sets the residue's type and number, so the last
 // one decides; the alpha-carbon and orientation atoms are found by their exact names, which for
 // nucleotides carry the prime as "*" or "'".
-void AddToResidue(Residue& residue, const Atom& atom, int index) {
+void AddToResidue(Residue& residue, const Atom& atom, int index, ResidueTyper& typer) {
     residue.atoms.Append(index);
-    residue.type = ResidueTypeOfName(atom.resName);
+    residue.type = typer.TypeOf(atom.resName);
     residue.number = atom.resSeq;
     const char* name = atom.name;
     if (IsNucleotide(residue.type)) {
@@ -99,24 +124,47 @@ void AddToResidue(Residue& residue, const Atom& atom, int index) {
     }
 }
 
+bool SameChain(const Atom& a, const Atom& b) {
+    return a.model == b.model && a.chain == b.chain;
+}
+
+// The atoms of the residue that starts at atom first: it runs over the following non-hetero atoms
+// of its chain with its residue number.
+int ResidueAtomCount(const Molecule& mol, int first) {
+    const Atom& start = mol.atoms[static_cast<size_t>(first)];
+    int count = 1;
+    for (size_t j = static_cast<size_t>(first) + 1; j < mol.atoms.size(); ++j) {
+        const Atom& atom = mol.atoms[j];
+        if (atom.hetero)
+            continue;
+        if (!SameChain(atom, start) || atom.resSeq != start.resSeq)
+            break;
+        ++count;
+    }
+    return count;
+}
+
 // Non-hetero atoms form chains (a change of model or chain identifier starts one) and residues
 // (a change of residue number within a chain starts one).
 void BuildChains(Molecule& mol) {
     const Atom* previous = nullptr;
+    ResidueTyper typer;
     for (int i = 0; i < mol.AtomCount(); ++i) {
         const Atom& atom = mol.atoms[static_cast<size_t>(i)];
         if (atom.hetero)
             continue;
-        if (!previous || atom.model != previous->model || atom.chain != previous->chain) {
+        if (!previous || !SameChain(atom, *previous)) {
             mol.chains.emplace_back();
             mol.chains.back().model = atom.model;
             mol.chains.back().id = atom.chain;
             previous = nullptr;
         }
         auto& residues = mol.chains.back().residues;
-        if (!previous || atom.resSeq != previous->resSeq)
+        if (!previous || atom.resSeq != previous->resSeq) {
             residues.emplace_back();
-        AddToResidue(residues.back(), atom, i);
+            residues.back().atoms.Reserve(ResidueAtomCount(mol, i));
+        }
+        AddToResidue(residues.back(), atom, i, typer);
         previous = &atom;
     }
 }
@@ -126,11 +174,11 @@ void BuildChains(Molecule& mol) {
 void RemoveIncompleteResidues(Molecule& mol) {
     for (Chain& chain : mol.chains) {
         auto& residues = chain.residues;
-        size_t kept = 0;
-        for (Residue& residue : residues)
-            if (residue.caIndex >= 0 && residue.orientIndex >= 0)
-                residues[kept++] = std::move(residue);
-        residues.erase(residues.begin() + static_cast<long>(kept), residues.end());
+        residues.erase(std::remove_if(residues.begin(), residues.end(),
+                                      [](const Residue& residue) {
+                                          return residue.caIndex < 0 || residue.orientIndex < 0;
+                                      }),
+                       residues.end());
     }
 }
 
@@ -180,25 +228,49 @@ FlatLists ListsPerAtom(const PdbFile& pdb, const Connectivity& conn, int atomCou
     return lists;
 }
 
-// Each listed pair (a, b) with a < b is one bond, in owner order and then list order. With the
-// multi-model option only bonds within the first record's model are kept.
-void BuildBonds(Molecule& mol, const PdbFile& pdb, bool multiModel, bool connect) {
+// The bonded lists of the atoms as atom indices: computed from distances with the file's CONECT
+// lists merged in, or the file's lists alone.
+FlatLists BondedLists(const PdbFile& pdb, bool connect, int atomCount) {
     Connectivity conn =
         connect ? MakeConnectivity(pdb, /*indexModeRequested=*/true) : FileConnectivity(pdb);
+    return IsOneEntryPerAtom(conn, atomCount) ? std::move(conn.bonded)
+                                              : ListsPerAtom(pdb, conn, atomCount);
+}
+
+// Each listed pair (a, b) with a < b is one bond, in owner order and then list order. With the
+// multi-model option only bonds within the first record's model are kept. Threads take ranges of
+// atoms: each counts the bonds of its range, then writes them after those of the ranges before.
+void BuildBonds(Molecule& mol, FlatLists bonded, const PdbFile& pdb, bool multiModel) {
+    mol.bonded = std::move(bonded);
     const int atomCount = mol.AtomCount();
-    mol.bonded = IsOneEntryPerAtom(conn, atomCount) ? std::move(conn.bonded)
-                                                    : ListsPerAtom(pdb, conn, atomCount);
     const int firstModel = pdb.records.empty() ? 0 : pdb.records.front().model;
-    ReserveLarge(mol.bonds, mol.bonded.Values().size() / 2);
-    for (int a = 0; a < atomCount; ++a) {
-        const Atom& atomA = mol.atoms[static_cast<size_t>(a)];
-        for (int b : mol.bonded[a]) {
-            const Atom& atomB = mol.atoms[static_cast<size_t>(b)];
-            if (a >= b || (multiModel && (atomA.model != firstModel || atomB.model != firstModel)))
-                continue;
-            mol.bonds.push_back(Bond{a, b, false, atomA.hetero || atomB.hetero});
+    const auto forEachBond = [&](int begin, int end, auto take) {
+        for (int a = begin; a < end; ++a) {
+            const Atom& atomA = mol.atoms[static_cast<size_t>(a)];
+            for (int b : mol.bonded[a]) {
+                const Atom& atomB = mol.atoms[static_cast<size_t>(b)];
+                if (a >= b ||
+                    (multiModel && (atomA.model != firstModel || atomB.model != firstModel)))
+                    continue;
+                take(Bond{a, b, false, atomA.hetero || atomB.hetero});
+            }
         }
-    }
+    };
+    const int parts = std::max(1, std::min(WorkerThreads(), atomCount / kAtomsPerThread));
+    std::vector<size_t> first(static_cast<size_t>(parts) + 1, 0);
+    RunParts(parts, [&](int part) {
+        const PartRange range = RangeOfPart(atomCount, parts, part);
+        forEachBond(range.begin, range.end,
+                    [&](const Bond&) { ++first[static_cast<size_t>(part) + 1]; });
+    });
+    for (size_t p = 1; p < first.size(); ++p)
+        first[p] += first[p - 1];
+    mol.bonds = LargeVectorOnThreads<Bond>(first.back());
+    RunParts(parts, [&](int part) {
+        const PartRange range = RangeOfPart(atomCount, parts, part);
+        size_t next = first[static_cast<size_t>(part)];
+        forEachBond(range.begin, range.end, [&](const Bond& bond) { mol.bonds[next++] = bond; });
+    });
 }
 
 // An oxygen without any bond is a water that was not named as one.
@@ -209,6 +281,29 @@ void MarkLoneOxygens(Molecule& mol) {
     for (size_t i = 0; i < mol.atoms.size(); ++i)
         if (!bonded[i] && mol.atoms[i].name[0] == 'O')
             mol.atoms[i].hetero = true;
+}
+
+// The magnitudes of the extreme temperature factors and occupancies of all records, as
+// PdbFile::TempFactorMax and its kin give them, in one pass over the records instead of four.
+void SetValueRanges(Molecule& mol, const PdbFile& pdb) {
+    if (pdb.records.empty()) {
+        mol.tempMax = mol.tempMin = mol.occMax = mol.occMin = 0.0f;
+        return;
+    }
+    const PdbRecord& first = pdb.records.front();
+    float tMax = std::fabs(first.tempFactor), tMin = tMax;
+    float oMax = std::fabs(first.occupancy), oMin = oMax;
+    for (const PdbRecord& r : pdb.records) {
+        const float t = std::fabs(r.tempFactor), o = std::fabs(r.occupancy);
+        tMax = std::max(tMax, t);
+        tMin = std::min(tMin, t);
+        oMax = std::max(oMax, o);
+        oMin = std::min(oMin, o);
+    }
+    mol.tempMax = tMax;
+    mol.tempMin = tMin;
+    mol.occMax = oMax;
+    mol.occMin = oMin;
 }
 
 void AddMonitors(Molecule& mol, const PdbFile& pdb) {
@@ -229,17 +324,17 @@ void BuildMolecule(Molecule& mol, const PdbFile& pdb, bool multiModel, bool conn
     const int recordCount = static_cast<int>(pdb.records.size());
     const int models = (multiModel && recordCount > 0) ? CountModels(pdb, ui) : 1;
     const int atomCount = recordCount / models;
+    // Bonds are found first: the search gives its working memory back before the atoms, some
+    // hundred bytes each, take theirs.
+    FlatLists bonded = BondedLists(pdb, connect, atomCount);
     AddAtoms(mol, pdb, atomCount);
     if (models > 1)
         AddModelFrames(mol, pdb, atomCount, models);
     BuildChains(mol);
     RemoveIncompleteResidues(mol);
-    BuildBonds(mol, pdb, multiModel, connect);
+    BuildBonds(mol, std::move(bonded), pdb, multiModel);
     MarkLoneOxygens(mol);
-    mol.tempMax = pdb.TempFactorMax();
-    mol.tempMin = pdb.TempFactorMin();
-    mol.occMax = pdb.OccupancyMax();
-    mol.occMin = pdb.OccupancyMin();
+    SetValueRanges(mol, pdb);
     AddMonitors(mol, pdb);
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/ReplacingFile.h"
 #include "core/VornError.h"
+#include "output/FfmpegLibrary.h"
 #include "output/ImageFiles.h"
 
 extern "C" {
@@ -26,6 +27,14 @@ namespace vorn {
 namespace {
 
 const char* const kSource = "VornMovie";
+
+// FFmpeg's functions; raises when its libraries cannot be loaded.
+const FfmpegFunctions& Ff() {
+    const FfmpegFunctions* functions = LoadFfmpeg();
+    if (!functions)
+        VORN_RAISE(kSource, "Can't load the FFmpeg libraries!");
+    return *functions;
+}
 
 struct CodecEntry {
     MovieCodecInfo info;
@@ -51,17 +60,20 @@ const CodecEntry& EntryOf(MovieCodec codec) {
 
 // FFmpeg reports through its own log; the writer reports through VornError alone.
 void SilenceFfmpeg() {
-    static const bool silenced = (av_log_set_level(AV_LOG_QUIET), true);
+    static const bool silenced = (Ff().av_log_set_level(AV_LOG_QUIET), true);
     (void)silenced;
 }
 
 const AVOutputFormat* MuxerOf(MovieContainer container) {
-    return av_guess_format(container == MovieContainer::mp4 ? "mp4" : "avi", nullptr, nullptr);
+    return Ff().av_guess_format(container == MovieContainer::mp4 ? "mp4" : "avi", nullptr, nullptr);
 }
 
 bool Writable(const CodecEntry& entry, const AVOutputFormat* muxer) {
-    const AVCodec* encoder = avcodec_find_encoder_by_name(entry.encoder);
-    return encoder && muxer && avformat_query_codec(muxer, encoder->id, FF_COMPLIANCE_NORMAL) == 1;
+    if (!LoadFfmpeg())
+        return false; // no codec at all without the libraries
+    const AVCodec* encoder = Ff().avcodec_find_encoder_by_name(entry.encoder);
+    return encoder && muxer &&
+           Ff().avformat_query_codec(muxer, encoder->id, FF_COMPLIANCE_NORMAL) == 1;
 }
 
 // Uncompressed frames as a bitmap of that depth stores them.
@@ -149,6 +161,8 @@ void RepeatEdges(AVFrame* frame, int w, int h) {
 } // namespace
 
 std::vector<MovieCodecInfo> AvailableMovieCodecs(MovieContainer container) {
+    if (!LoadFfmpeg())
+        return {};
     SilenceFfmpeg();
     std::vector<MovieCodecInfo> codecs;
     for (const CodecEntry& entry : kCodecs)
@@ -168,6 +182,8 @@ std::string MovieFileName(const std::string& fileName) {
 MovieCodec DefaultMovieCodec(MovieContainer container) {
     if (container == MovieContainer::avi)
         return MovieCodec::raw;
+    if (!LoadFfmpeg())
+        return MovieCodec::mpeg4;
     return Writable(EntryOf(MovieCodec::h264), MuxerOf(container)) ? MovieCodec::h264
                                                                    : MovieCodec::mpeg4;
 }
@@ -206,14 +222,17 @@ private:
 };
 
 VornMovie::Writer::~Writer() {
-    sws_freeContext(m_toYuv);
-    av_frame_free(&m_frame);
-    av_packet_free(&m_packet);
-    avcodec_free_context(&m_codec);
-    avformat_free_context(m_format);
+    const FfmpegFunctions* ff = LoadFfmpeg();
+    if (!ff)
+        return; // nothing of FFmpeg's was made
+    ff->sws_freeContext(m_toYuv);
+    ff->av_frame_free(&m_frame);
+    ff->av_packet_free(&m_packet);
+    ff->avcodec_free_context(&m_codec);
+    ff->avformat_free_context(m_format);
     if (m_io)
-        av_freep(&m_io->buffer);
-    avio_context_free(&m_io);
+        ff->av_freep(&m_io->buffer);
+    ff->avio_context_free(&m_io);
     // m_file removes the temporary unless Finish committed it.
 }
 
@@ -231,11 +250,11 @@ void VornMovie::Writer::Start(const std::string& fileName, const CodecEntry& ent
     OpenEncoder(entry, frameRate, quality);
     if (rawFrames)
         m_codec->pix_fmt = PixelsOfDepth(depth);
-    if (avcodec_open2(m_codec, m_codec->codec, nullptr) < 0)
+    if (Ff().avcodec_open2(m_codec, m_codec->codec, nullptr) < 0)
         VORN_RAISE(kSource, "Can't initialize compressor!");
     WriteHeader(rawFrames);
     SetUpConversion(depth, rawFrames);
-    m_packet = av_packet_alloc();
+    m_packet = Ff().av_packet_alloc();
     if (!m_packet)
         VORN_RAISE(kSource, "Out of memory");
 }
@@ -246,24 +265,24 @@ void VornMovie::Writer::OpenOutput(const std::string& fileName, MovieContainer c
                                 ? "Error opening the AVI file. File name must end with '.avi'"
                                 : "Error opening the MP4 file. File name must end with '.mp4'");
     const int bufferSize = 1 << 16;
-    auto* buffer = static_cast<unsigned char*>(av_malloc(bufferSize));
+    auto* buffer = static_cast<unsigned char*>(Ff().av_malloc(bufferSize));
     if (buffer)
-        m_io = avio_alloc_context(buffer, bufferSize, 1, m_file.File(), nullptr, WriteToFile,
-                                  SeekInFile);
+        m_io = Ff().avio_alloc_context(buffer, bufferSize, 1, m_file.File(), nullptr, WriteToFile,
+                                       SeekInFile);
     if (!m_io)
-        av_free(buffer);
-    if (!m_io || avformat_alloc_output_context2(&m_format, MuxerOf(container), nullptr,
-                                                fileName.c_str()) < 0)
+        Ff().av_free(buffer);
+    if (!m_io || Ff().avformat_alloc_output_context2(&m_format, MuxerOf(container), nullptr,
+                                                     fileName.c_str()) < 0)
         VORN_RAISE(kSource, "Error opening the AVI stream");
     m_format->pb = m_io;
     m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    m_stream = avformat_new_stream(m_format, nullptr);
+    m_stream = Ff().avformat_new_stream(m_format, nullptr);
     if (!m_stream)
         VORN_RAISE(kSource, "Error opening the AVI stream");
 }
 
 void VornMovie::Writer::OpenEncoder(const CodecEntry& entry, int frameRate, int quality) {
-    m_codec = avcodec_alloc_context3(avcodec_find_encoder_by_name(entry.encoder));
+    m_codec = Ff().avcodec_alloc_context3(Ff().avcodec_find_encoder_by_name(entry.encoder));
     if (!m_codec)
         VORN_RAISE(kSource, "Couldn't make compressed AVI stream!");
     m_codec->width = storedWidth;
@@ -286,12 +305,12 @@ void VornMovie::Writer::OpenEncoder(const CodecEntry& entry, int frameRate, int 
         m_codec->flags |= AV_CODEC_FLAG_QSCALE;
         m_codec->global_quality = FF_QP2LAMBDA * QuantiserOf(quality);
     } else if (entry.info.codec == MovieCodec::h264) {
-        av_opt_set_int(m_codec->priv_data, "crf", RateFactorOf(quality), 0);
+        Ff().av_opt_set_int(m_codec->priv_data, "crf", RateFactorOf(quality), 0);
     }
 }
 
 void VornMovie::Writer::WriteHeader(bool rawFrames) {
-    if (avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0)
+    if (Ff().avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0)
         VORN_RAISE(kSource, "Couldn't set compressed AVI format!");
     // A bitmap of 5-5-5 pixels counts 16 bits a pixel (FFmpeg counts the 15 it uses).
     if (rawFrames && m_codec->pix_fmt == AV_PIX_FMT_RGB555LE)
@@ -301,21 +320,21 @@ void VornMovie::Writer::WriteHeader(bool rawFrames) {
     AVDictionary* options = nullptr;
     // Uncompressed rows go out bottom row first, as the bitmap holds them.
     if (rawFrames)
-        av_dict_set(&options, "flipped_raw_rgb", "1", 0);
-    const int result = avformat_write_header(m_format, &options);
-    av_dict_free(&options);
+        Ff().av_dict_set(&options, "flipped_raw_rgb", "1", 0);
+    const int result = Ff().avformat_write_header(m_format, &options);
+    Ff().av_dict_free(&options);
     if (result < 0 || m_io->error)
         VORN_RAISE(kSource, "Couldn't set compressed AVI format!");
 }
 
 void VornMovie::Writer::NewFrame() {
-    m_frame = av_frame_alloc();
+    m_frame = Ff().av_frame_alloc();
     if (m_frame) {
         m_frame->format = m_codec->pix_fmt;
         m_frame->width = storedWidth;
         m_frame->height = storedHeight;
     }
-    if (!m_frame || av_frame_get_buffer(m_frame, 0) < 0)
+    if (!m_frame || Ff().av_frame_get_buffer(m_frame, 0) < 0)
         VORN_RAISE(kSource, "Out of memory");
 }
 
@@ -325,17 +344,17 @@ void VornMovie::Writer::SetUpConversion(int depth, bool rawFrames) {
     NewFrame();
     m_bottomUp = rawFrames;
     m_reduce = depth == 16 && !rawFrames;
-    const AVPixFmtDescriptor* pixels = av_pix_fmt_desc_get(m_codec->pix_fmt);
+    const AVPixFmtDescriptor* pixels = Ff().av_pix_fmt_desc_get(m_codec->pix_fmt);
     if (pixels->flags & AV_PIX_FMT_FLAG_RGB)
         return;
-    m_toYuv = sws_getContext(m_width, m_height, AV_PIX_FMT_BGR24, m_width, m_height,
-                             m_codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    m_toYuv = Ff().sws_getContext(m_width, m_height, AV_PIX_FMT_BGR24, m_width, m_height,
+                                  m_codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!m_toYuv)
         VORN_RAISE(kSource, "Can't get compression format!");
 }
 
 void VornMovie::Writer::Encode(const DibImage& image, int index) {
-    if (av_frame_make_writable(m_frame) < 0)
+    if (Ff().av_frame_make_writable(m_frame) < 0)
         VORN_RAISE(kSource, "Out of memory");
     const DibImage* picture = &image;
     if (m_reduce) {
@@ -347,7 +366,7 @@ void VornMovie::Writer::Encode(const DibImage& image, int index) {
     if (m_toYuv) {
         const std::uint8_t* rows[1] = {picture->Row(m_height - 1)};
         const int strides[1] = {-picture->RowBytes()};
-        sws_scale(m_toYuv, rows, strides, 0, m_height, m_frame->data, m_frame->linesize);
+        Ff().sws_scale(m_toYuv, rows, strides, 0, m_height, m_frame->data, m_frame->linesize);
     } else {
         for (int y = 0; y < m_height; ++y)
             PackRow(picture->Row(m_bottomUp ? y : m_height - 1 - y), m_width, m_codec->pix_fmt,
@@ -357,7 +376,7 @@ void VornMovie::Writer::Encode(const DibImage& image, int index) {
         RepeatEdges(m_frame, m_width, m_height);
     m_frame->pts = index;
     m_frame->quality = m_codec->global_quality;
-    if (avcodec_send_frame(m_codec, m_frame) < 0)
+    if (Ff().avcodec_send_frame(m_codec, m_frame) < 0)
         VORN_RAISE(kSource, "Error compressing frame");
     WritePackets();
 }
@@ -365,24 +384,24 @@ void VornMovie::Writer::Encode(const DibImage& image, int index) {
 // Everything the encoder has ready goes to the file, each packet as one sample.
 void VornMovie::Writer::WritePackets() {
     for (;;) {
-        const int result = avcodec_receive_packet(m_codec, m_packet);
+        const int result = Ff().avcodec_receive_packet(m_codec, m_packet);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return;
         if (result < 0)
             VORN_RAISE(kSource, "Error compressing frame");
-        av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
+        Ff().av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
         m_packet->stream_index = m_stream->index;
-        if (av_interleaved_write_frame(m_format, m_packet) < 0 || m_io->error)
+        if (Ff().av_interleaved_write_frame(m_format, m_packet) < 0 || m_io->error)
             VORN_RAISE(kSource, "Can't write movie frame!");
     }
 }
 
 void VornMovie::Writer::Finish(const std::string& fileName) {
-    if (avcodec_send_frame(m_codec, nullptr) < 0)
+    if (Ff().avcodec_send_frame(m_codec, nullptr) < 0)
         VORN_RAISE(kSource, "Error compressing frame");
     WritePackets();
-    const bool written = av_write_trailer(m_format) == 0;
-    avio_flush(m_io);
+    const bool written = Ff().av_write_trailer(m_format) == 0;
+    Ff().avio_flush(m_io);
     if (!written || m_io->error || !m_file.Commit())
         VORN_RAISE(kSource, "Unable to write " + fileName);
 }

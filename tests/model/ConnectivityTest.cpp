@@ -55,7 +55,7 @@ TEST(ConnectivityDistance, BondedBelowSumOfRadiiOfFirstLetters) {
     EXPECT_EQ(BondsFromCoordinates(PdbFile(), false).owners.size(), 0u);
 }
 
-// Index mode, one model or two; cells of 4 Å and, past 200 Å of extent, of 2 % of it.
+// Index mode, one model or two; cells of 4 Å and, past 200 Å of extent, of a share of it.
 TEST(ConnectivityGrid, MatchesAllPairsSearch) {
     const char* names[] = {"C", "N", "O", "H", "1HB", "SG", "P", "D1"};
     std::mt19937 random(12345);
