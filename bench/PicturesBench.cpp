@@ -128,7 +128,7 @@ void BenchCli(const Options& o, const std::vector<std::string>& records) {
     if (!WriteTiled(records, o.cliAtoms, pdb))
         return;
     std::printf("vorn-cli render, %ld atoms, 1000 x 800 PNG\n", o.cliAtoms);
-    for (const char* mode : {"", " --mode cpk"}) {
+    for (const char* mode : {"", " --mode cpk", " --mode cpk --polygons"}) {
         const std::string command =
             o.cli + " render " + pdb + " -o " + png + " --size 1000x800" + mode;
         const auto t0 = std::chrono::steady_clock::now();

@@ -3,7 +3,12 @@
 // ribbon and the tube take to build their arrays; and the time of one pick (a click in the middle
 // of the window) in CPK.
 //
-//   render_bench SOURCE.pdb [ATOMS...] [--size WxH] [--frames N] [--workdir DIR]
+//   render_bench SOURCE.pdb [ATOMS...] [--size WxH] [--frames N] [--workdir DIR] [--paths-only]
+//
+// The solids (CPK, sticks, ball and stick) are also timed on both paths side by side, impostors
+// and polygons, their frames taken in turn so that a changing load on the machine weighs on both
+// alike. --paths-only leaves out the table of every mode, the ribbon build and the pick (for a
+// million atoms, where polygon frames take seconds).
 //
 // The source protein's ATOM/HETATM records are copied with offsets on a cubic lattice (70 Å
 // apart, chains cycling through A-Z) until each atom count is reached; bonds come from distances
@@ -35,6 +40,7 @@ struct Options {
     int width = 640, height = 480;
     int frames = 5;
     std::string workdir = "/tmp";
+    bool pathsOnly = false;
 };
 
 // The ATOM and HETATM records, up to the end of the coordinates (column 54).
@@ -166,14 +172,49 @@ void TimeRibbonBuild(Molecule& mol, const Resolution& res, int frames) {
     }
 }
 
-void BenchSize(const Options& o, const std::vector<std::string>& records, long target) {
-    const std::string file = o.workdir + "/vorn_render_bench_" + std::to_string(target) + ".pdb";
-    const long atoms = WriteTiled(records, target, file);
+// The range and median of a list of milliseconds, as "median (min-max)".
+std::string Spread(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    char text[64];
+    std::snprintf(text, sizeof text, "%8.1f (%.1f-%.1f)", Median(v), v.front(), v.back());
+    return text;
+}
+
+// Impostors and polygons of each solid mode, frame for frame in turn: the scene alone (drawn and
+// finished, as a turning molecule is), after one warm-up frame each that fills the buffers and
+// compiles the shaders.
+void ComparePaths(OffscreenPicture& picture, int frames) {
+    CVornView& view = picture.View();
+    std::printf("%-12s %24s %24s  (ms: median (range) of %d frames)\n", "solids", "impostors",
+                "polygons", frames);
+    for (const NamedMode& m : {NamedMode{"cpk", kCpk}, NamedMode{"sticks", kSticks},
+                               NamedMode{"ballstick", kBallAndStick}}) {
+        view.SetRenderMode(m.mode);
+        std::vector<double> times[2];
+        for (int i = -1; i < frames; ++i)
+            for (int polygons = 0; polygons < 2; ++polygons) {
+                view.params.drawPolygons = polygons == 1;
+                picture.MakeCurrent();
+                const auto t0 = std::chrono::steady_clock::now();
+                view.RenderScene(0);
+                glFinish();
+                if (i >= 0)
+                    times[polygons].push_back(Milliseconds(t0));
+            }
+        view.params.drawPolygons = false;
+        const std::string impostors = Spread(times[0]), polygons = Spread(times[1]);
+        std::printf("%-12s %24s %24s\n", m.name, impostors.c_str(), polygons.c_str());
+    }
+    std::printf("impostor vertex buffers filled: %d\n", view.impostors.BuffersFilled());
+}
+
+// Frame times of one tiled file: both paths side by side, then (unless only the paths were
+// asked for) every mode, the ribbon build and the pick.
+void BenchFrames(const Options& o, const std::string& file, long atoms) {
     CVornDoc doc;
     auto t0 = std::chrono::steady_clock::now();
     const bool read = doc.ReadCoordinateFile(file);
     const double readMs = Milliseconds(t0);
-    std::remove(file.c_str());
     if (!read) {
         std::fprintf(stderr, "no atoms read from %s\n", file.c_str());
         return;
@@ -182,6 +223,9 @@ void BenchSize(const Options& o, const std::vector<std::string>& records, long t
     std::printf("\n%ld atoms, %zu bonds (read %.0f ms), %dx%d, median of %d frames\n", atoms,
                 doc.primary->bonds.size(), readMs, o.width, o.height, o.frames);
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    ComparePaths(picture, o.frames);
+    if (o.pathsOnly)
+        return;
     std::printf("%-12s %12s %14s\n", "mode", "frame ms", "scene ms");
     for (const NamedMode& m : kModes) {
         const ModeTiming t = TimeMode(picture, m.mode, o.frames);
@@ -199,6 +243,13 @@ void BenchSize(const Options& o, const std::vector<std::string>& records, long t
                 hit.index);
 }
 
+void BenchSize(const Options& o, const std::vector<std::string>& records, long target) {
+    const std::string file = o.workdir + "/vorn_render_bench_" + std::to_string(target) + ".pdb";
+    const long atoms = WriteTiled(records, target, file);
+    BenchFrames(o, file, atoms);
+    std::remove(file.c_str());
+}
+
 bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
@@ -210,6 +261,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.frames = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--workdir") == 0 && hasValue) {
             o.workdir = argv[++i];
+        } else if (std::strcmp(argv[i], "--paths-only") == 0) {
+            o.pathsOnly = true;
         } else if (o.source.empty()) {
             o.source = argv[i];
         } else if (std::atol(argv[i]) > 0) {
@@ -229,7 +282,7 @@ int main(int argc, char** argv) {
     Options o;
     if (!ParseOptions(argc, argv, o)) {
         std::fprintf(stderr, "usage: render_bench SOURCE.pdb [ATOMS...] [--size WxH] "
-                             "[--frames N] [--workdir DIR]\n");
+                             "[--frames N] [--workdir DIR] [--paths-only]\n");
         return 2;
     }
     const std::vector<std::string> records = SourceRecords(o.source);

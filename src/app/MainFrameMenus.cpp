@@ -118,6 +118,9 @@ void CMainFrame::BuildViewMenu() {
         view, "Smooth the surface of 3D objects (spheres and cylinders)",
         [](CVornView& v) { v.ToggleSmooth3D(); }, [&p] { return p.smooth3D; });
     AddViewCommand(
+        view, "Draw spheres and cylinders as &polygons", [](CVornView& v) { v.TogglePolygons(); },
+        [&p] { return p.drawPolygons; });
+    AddViewCommand(
         view, "Stereo view", [](CVornView& v) { v.ToggleStereo(); },
         [&p] { return p.displayStereo; });
     QMenu* width = view->addMenu("Line Width");

@@ -5,6 +5,7 @@
 #include "core/VornError.h"
 #include "model/Molecule.h"
 #include "render/GlCapability.h"
+#include "render/Impostors.h"
 #include "render/Primitives.h"
 #include "render/Representations.h"
 #include "render/Trackball.h"
@@ -298,8 +299,15 @@ bool DrawClippedAtoms(const Molecule& mol, const DrawContext& dc, const ClipPlan
         DrawClippedPoints(mol, dc, plane, inMolecule);
         return true;
     }
-    const ShownPositions pos(mol);
     BeginSolids(dc);
+    // Impostors test the plane at each pixel's hit, so spheres on the cut-away side vanish and
+    // cut ones open up as the polygons do; then the caps close them.
+    if (dc.impostors && dc.impostors->DrawSpheres(mol, dc.modelView)) {
+        plane.DrawCaps(mol, dc, k);
+        EndSolids(dc);
+        return true;
+    }
+    const ShownPositions pos(mol);
     // Kept spheres first without the clip test, then the cut ones with it: two state changes
     // rather than two per atom.
     static thread_local std::vector<int> cut;

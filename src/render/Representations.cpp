@@ -4,6 +4,7 @@
 
 #include "core/Vec3.h"
 #include "model/Molecule.h"
+#include "render/Impostors.h"
 #include "render/Primitives.h"
 #include "render/VornLight.h"
 
@@ -134,8 +135,12 @@ void DrawWireFrame(const Molecule& mol, const DrawContext& dc) {
 }
 
 void DrawCpk(const Molecule& mol, const DrawContext& dc) {
-    const ShownPositions pos(mol);
     BeginSolids(dc);
+    if (dc.impostors && dc.impostors->DrawSpheres(mol, dc.modelView)) {
+        EndSolids(dc);
+        return;
+    }
+    const ShownPositions pos(mol);
     for (int i = 0; i < mol.AtomCount(); ++i) {
         const Atom& a = mol.atoms[static_cast<std::size_t>(i)];
         if (!Hidden(mol, a.hetero))
@@ -164,6 +169,10 @@ void DrawSticks(const Molecule& mol, const DrawContext& dc) {
     const ShownPositions pos(mol);
     const float r = dc.params.stickRadius;
     BeginSolids(dc);
+    if (dc.impostors && dc.impostors->DrawSticks(mol, dc.modelView, r, dc.params.ballRadius)) {
+        EndSolids(dc);
+        return;
+    }
     for (const Bond& b : mol.bonds) {
         const float length = Distance(pos[b.first], pos[b.second]);
         // Two atoms at one place have no bond to show, and no direction to turn a stick to.

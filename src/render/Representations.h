@@ -5,6 +5,7 @@
 
 namespace vorn {
 
+class ImpostorRenderer;
 class LightSet;
 struct Molecule;
 class Primitives;
@@ -19,6 +20,8 @@ struct DrawContext {
     const float* inverseRotation; // 16 floats: turns hemispheres back toward the eye
     const float* modelView;       // 16 floats: the molecule's coordinates to the eye's
     int eye;                      // -1 left, +1 right, 0 no stereo
+    // Spheres and cylinders as impostors when set (and the context can); polygons otherwise.
+    ImpostorRenderer* impostors = nullptr;
 };
 
 // Draws the molecule in its render mode when that is one of modes 0 to 5; returns false for the

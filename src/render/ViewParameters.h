@@ -53,6 +53,9 @@ struct ViewParameters {
     float fogDensity = 0.25f;
     bool lineAlias = true; // smoothed lines
     bool smooth3D = true;  // smooth shading of solids
+    // Spheres and cylinders as tessellated polygons rather than shaded impostors (which need
+    // GLSL and smooth shading; the pick and vector-picture passes always take polygons).
+    bool drawPolygons = false;
     float lineWidth = 2.0f;
     int resolution = kMediumResolution;
     Resolution res;

@@ -44,6 +44,7 @@ void VisitViewValues(Params& p, Lights& lights, Visitor& v) {
     v.Real("splineTension", p.res.splineTension, 1.0f, 2.0f);
     v.Real("lineWidth", p.lineWidth, 1.0f, 10.0f);
     v.Switch("scaleToFit", p.scaleToFit);
+    v.Switch("drawPolygons", p.drawPolygons);
     for (int i = 0; i < 6; ++i) {
         const std::string n = std::to_string(i);
         v.Reals(("SolidSpecular" + n).c_str(), lights[i].specular, 3);
@@ -147,6 +148,7 @@ void SetDefaultSettings(CVornView& view, SettingsStore* store) {
     ApplyPreset(p.resolution, p.res);
     p.lineWidth = d.lineWidth;
     p.scaleToFit = d.scaleToFit;
+    p.drawPolygons = d.drawPolygons;
     view.Lights().ResetColors();
     if (store)
         LoadSettings(view, *store);

@@ -43,6 +43,7 @@ CVornView::CVornView(CVornDoc& doc, ViewHost& host, UiHost* ui)
 void CVornView::Create(int colorBits, int depthBits) {
     params.colorBits = colorBits;
     params.depthBits = depthBits;
+    impostors.ContextChanged();
     InitialiseGl();
     m_viewLight.Enable();
 }
@@ -184,8 +185,8 @@ void CVornView::DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBas
     }
     PlaceMolecule(mol);
     glGetFloatv(GL_MODELVIEW_MATRIX, m_modelView);
-    const DrawContext dc{params,      primitives, m_viewLight, m_lights, m_inverseRotation,
-                         m_modelView, eye};
+    const DrawContext dc{params,      primitives, m_viewLight,       m_lights, m_inverseRotation,
+                         m_modelView, eye,        ImpostorsForPass()};
     DrawLabelsOf(mol, dc);
     if (!DrawClippedAtoms(mol, dc, clipPlane) && !DrawAtomsAndBonds(mol, dc)) {
         if (mol.renderMode >= kSolidRibbon && mol.showWireFrame)
@@ -202,6 +203,14 @@ void CVornView::PlaceMolecule(const Molecule& mol) const {
     const float s = kSceneUnits / params.sceneScale;
     glScalef(s, s, s);
     glTranslatef(mol.motion.translation[0], mol.motion.translation[1], mol.motion.translation[2]);
+}
+
+// Flat shading asks for the facets that only polygons have; selection and feedback need real
+// geometry.
+ImpostorRenderer* CVornView::ImpostorsForPass() {
+    if (params.drawPolygons || !params.smooth3D || primitives.Immediate())
+        return nullptr;
+    return &impostors;
 }
 
 void CVornView::Draw() {
@@ -263,6 +272,10 @@ float CVornView::ScaleToFitSize(bool scaleToFit) const {
 
 void CVornView::DocumentChanged() {
     m_host.RefreshMoleculeSelection();
+    std::vector<const Molecule*> shown;
+    for (const auto& mol : m_doc.molecules)
+        shown.push_back(mol.get());
+    impostors.Keep(shown);
     ViewParameters& p = params;
     if (!m_doc.primary) {
         p.continuousRedraw = false;

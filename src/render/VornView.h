@@ -3,6 +3,7 @@
 
 #include "analysis/TorsionBond.h"
 #include "render/ClipPlane.h"
+#include "render/Impostors.h"
 #include "render/Picking.h"
 #include "render/Primitives.h"
 #include "render/RenderToDib.h"
@@ -58,6 +59,8 @@ public:
     void ToggleDepthCue();
     void ToggleAntiAlias();
     void ToggleSmooth3D();
+    // Spheres and cylinders as polygons instead of impostors.
+    void TogglePolygons();
     void ToggleAxes();
     void ToggleStereo();
     void ToggleHydrogenBonds();
@@ -204,6 +207,7 @@ public:
 
     ViewParameters params;
     Primitives primitives;
+    ImpostorRenderer impostors;
     TorsionBond torsion;
     Molecule* pickedMolecule = nullptr;
     ClipPlane clipPlane;
@@ -215,6 +219,9 @@ private:
     void RenderPass(int mode, int eye);
     void DrawMolecule(Molecule& mol, int mode, int eye, unsigned& nameBase);
     void PlaceMolecule(const Molecule& mol) const;
+    // The impostors when this pass may draw them: a picture (not a pick or feedback pass) of
+    // smoothly shaded solids, with polygons not asked for.
+    ImpostorRenderer* ImpostorsForPass();
     void DrawPickNames(const Molecule& mol, unsigned nameBase);
     // Shows a picked atom in the status bar and offers it to the measurement table, or makes a
     // picked bond the torsion bond, while their windows are open.

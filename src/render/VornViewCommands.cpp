@@ -35,6 +35,11 @@ void CVornView::ToggleSmooth3D() {
     RequestRedraw();
 }
 
+void CVornView::TogglePolygons() {
+    params.drawPolygons = !params.drawPolygons;
+    RequestRedraw();
+}
+
 void CVornView::ToggleAxes() {
     params.axesShown = !params.axesShown;
     RequestRedraw();

@@ -247,6 +247,8 @@ TEST_F(Dialogs, BackgroundColorAppliesOnApplyOkAndAutomatically) {
 TEST_F(Dialogs, CustomResolutionStartsFromTheViewAndAppliesItsSliders) {
     RunningApp run({kData + "/1crn.pdb"});
     Trigger(&run.Frame(), "Molecule/CPK"); // spheres, whose slices the atom resolution sets
+    // Impostor spheres have no slices: the resolution drives the polygon spheres.
+    Trigger(&run.Frame(), "View/Draw spheres and cylinders as &polygons");
     const ViewParameters& p = run.View().params;
     EXPECT_EQ(p.resolution, kMediumResolution);
     auto* window = Open<CustomResolutionDialog>(run, "View/Graphics Quality/Custom ...");

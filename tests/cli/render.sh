@@ -57,6 +57,19 @@ for overlay in labels axes hbonds; do
     check "--$overlay: drawn" test -n "$(cmp "$work/plain.bmp" "$work/$overlay.bmp")"
 done
 
+# --polygons draws the spheres as polygons: another picture of about the same coverage (the
+# impostors' outlines are round, the polygons' are not quite).
+"$cli" render "$data/1crn.pdb" -o "$work/imp.bmp" --size 160x120 --mode cpk
+"$cli" render "$data/1crn.pdb" -o "$work/poly.bmp" --size 160x120 --mode cpk --polygons
+check "--polygons: status" test $? -eq 0
+check "--polygons: drawn" test -n "$(cmp "$work/imp.bmp" "$work/poly.bmp")"
+lit() {
+    tail -c $((160 * 120 * 3)) "$1" | od -An -v -tu1 -w3 |
+        awk '$1 + $2 + $3 > 24 { n++ } END { print n + 0 }'
+}
+check "--polygons: coverage" awk -v a="$(lit "$work/imp.bmp")" -v b="$(lit "$work/poly.bmp")" \
+    'BEGIN { exit !(b > 1000 && a >= b && a < 1.1 * b) }'
+
 # A surface in each style, and the clipping plane, change the picture; a plane behind the whole
 # scene leaves nothing of the protein.
 for style in solid mesh dots; do

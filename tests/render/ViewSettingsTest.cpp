@@ -85,8 +85,9 @@ TEST(ViewSettings, WrittenInOrderReadBackAlikeRestoredAndPurged) {
     f.view.params.displayStereo = true;
     f.view.params.backgroundColor[2] = 0.5f;
     f.view.Lights().turnedOn[2] = true;
+    f.view.params.drawPolygons = true;
     SaveSettings(f.view, f.doc, store);
-    ASSERT_EQ(store.written.size(), 5u + 23u + 6u * 3u + 2u);
+    ASSERT_EQ(store.written.size(), 5u + 24u + 6u * 3u + 2u);
     EXPECT_EQ((std::vector<std::string>(store.written.begin(), store.written.begin() + 7)),
               (std::vector<std::string>{"zeroComOnRead", "connectOnRead", "multiModelTraj",
                                         "multiModelTrajProcess", "secondaryStructOnRead",
@@ -95,6 +96,7 @@ TEST(ViewSettings, WrittenInOrderReadBackAlikeRestoredAndPurged) {
     EXPECT_EQ(store.Get("displayStereo"), "1");
     EXPECT_EQ(store.Get("backgroundColor"), "0.000 0.000 0.500 1.000");
     EXPECT_EQ(store.Get("SolidAmbient"), "0.200 0.200 0.200");
+    EXPECT_EQ(store.Get("drawPolygons"), "TRUE");
 
     ViewFixture next;
     SetDefaultSettings(next.view, &store);
@@ -103,6 +105,7 @@ TEST(ViewSettings, WrittenInOrderReadBackAlikeRestoredAndPurged) {
     EXPECT_TRUE(next.view.params.displayStereo);
     EXPECT_EQ(next.view.params.backgroundColor[2], 0.5f);
     EXPECT_TRUE(next.view.Lights().turnedOn[2]);
+    EXPECT_TRUE(next.view.params.drawPolygons);
 
     // Restore Defaults: values back to their defaults, the light switches as they were.
     SetDefaultSettings(next.view, nullptr);
@@ -110,6 +113,7 @@ TEST(ViewSettings, WrittenInOrderReadBackAlikeRestoredAndPurged) {
     EXPECT_FALSE(next.doc.multiModelTraj);
     EXPECT_FALSE(next.view.params.displayStereo);
     EXPECT_EQ(next.view.params.backgroundColor[2], 0.0f);
+    EXPECT_FALSE(next.view.params.drawPolygons);
     EXPECT_TRUE(next.view.Lights().turnedOn[2]);
 
     store.values[{"Recent File List", "File1"}] = "/kept.pdb";

@@ -16,8 +16,9 @@ const std::set<std::string> kValueFlags = {
     "--by",    "--quality", "--probe",      "--size",    "--mode",
     "--frame", "--codec",   "--fps",        "--surface", "--surface-quality",
     "--clip",  "--color",   "--background", "--fov",     "--turn"};
-const std::set<std::string> kPlainFlags = {"--mass",    "--align",  "--no-conect", "--no-normalize",
-                                           "--solvent", "--labels", "--axes",      "--hbonds"};
+const std::set<std::string> kPlainFlags = {"--mass",         "--align",   "--no-conect",
+                                           "--no-normalize", "--solvent", "--labels",
+                                           "--axes",         "--hbonds",  "--polygons"};
 
 bool IsToolFlag(const std::string& arg) {
     return arg == "-o" || arg.compare(0, 2, "--") == 0;

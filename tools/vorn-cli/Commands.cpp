@@ -343,6 +343,7 @@ int RunRender(const Arguments& args) {
     }
     doc.SetFrame(frame);
     ShowAnnotations(args, doc, picture.View());
+    picture.View().params.drawPolygons = args.Has("--polygons");
     ApplyViewOptions(viewOptions, doc, picture.View()); // colours before surfaces take them
     ShowSurfacesAndClip(surfaceAndClip, doc, picture.View());
     WritePicture(output, doc, picture);

@@ -40,6 +40,8 @@ const char* const kUsage =
     "         [--labels] [--axes] [--hbonds]\n"
     "                    add the atoms' serial numbers, the axes of each molecule, the\n"
     "                    hydrogen bonds as dashed lines\n"
+    "         [--polygons]\n"
+    "                    spheres and cylinders as polygons instead of shaded impostors\n"
     "         [--color SCHEME] [--background R,G,B] [--fov DEGREES] [--turn X,Y,Z]\n"
     "                    colours the atoms by element, temperature, occupancy, structure,\n"
     "                    residue-type or index; sets the background (0 to 255 each) and the\n"
