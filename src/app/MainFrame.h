@@ -33,6 +33,7 @@ class MeasureDialog;
 class MoleculeSelectionDialog;
 class QtSettingsStore;
 class SequenceDialog;
+class SurfaceOptionsDialog;
 class TorsionDialog;
 class VornGlWidget;
 
@@ -132,6 +133,17 @@ private:
     void ShowSequence();
     void SaveOnExit();
 
+    // Surfaces and clipping (MainFrameSurfaces.cpp): the Molecule menu's Surface entries, the
+    // Measure menu's area reports, the View menu's Clipping entries.
+    void AddSurfaceCommands(QMenu* menu);
+    void AddSurfaceAreaCommands(QMenu* menu);
+    void AddClippingCommands(QMenu* menu);
+    // Runs a view command that may build surfaces behind the wait cursor; what it raises is shown
+    // in a message box once the arrow is back.
+    void RunSurfaceBuild(const std::function<void(CVornView&)>& command);
+    void ShowSurfaceOptions();
+    void ShowSurfaceArea(bool byResidue);
+
     CVornDoc& m_doc;
     QtSettingsStore& m_store;
     VornGlWidget* m_glView;
@@ -157,6 +169,7 @@ private:
     QPointer<MeasureDialog> m_measure;
     QPointer<TorsionDialog> m_torsion;
     QPointer<AlignmentDialog> m_alignment;
+    QPointer<SurfaceOptionsDialog> m_surfaceOptions;
 };
 
 } // namespace vorn

@@ -138,6 +138,7 @@ void CMainFrame::BuildViewMenu() {
     AddCommand(
         quality, "Custom ...", [this] { ShowCustomResolution(); },
         [&p] { return p.resolution == kCustomResolution; });
+    AddClippingCommands(view->addMenu("Clipping"));
     QMenu* motion = view->addMenu("Motion");
     QMenu* sensitivity = motion->addMenu("Sensitivity");
     AddViewCommand(sensitivity, "Increase", [](CVornView& v) { v.IncreaseSensitivity(); });
@@ -193,6 +194,7 @@ void CMainFrame::BuildMoleculeMenu() {
         AddViewCommand(
             molecule, label, [flag = flag](CVornView& v) { v.ToggleMoleculeFlag(flag); },
             [this, flag = flag] { return m_glView->View().MoleculeFlagShown(flag); });
+    AddSurfaceCommands(molecule->addMenu("Surface"));
     molecule->addSeparator();
     AddCommand(molecule, "Align &Molecules ...", [this] {
         ShowAlignment();
@@ -208,6 +210,7 @@ void CMainFrame::BuildMeasureMenu() {
     })->setShortcut(QKeySequence("Ctrl+M"));
     // The same window as "Align Molecules ...", which has the Ctrl+R.
     AddCommand(measure, "RMSD ...", [this] { ShowAlignment(); });
+    AddSurfaceAreaCommands(measure->addMenu("Surface Area"));
 }
 
 void CMainFrame::BuildAdjustMenu() {
@@ -228,6 +231,7 @@ void CMainFrame::BuildColorMenu() {
     AddCommand(color, "Background ...", [this] { ShowColor(0); });
     AddCommand(color, "Selection ...", [this] { ShowColor(1); });
     AddCommand(color, "Hydrogen Bonds ...", [this] { ShowColor(2); });
+    AddCommand(color, "Clip Plane ...", [this] { ShowColor(3); });
 }
 
 void CMainFrame::BuildOptionsMenu() {
