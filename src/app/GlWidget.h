@@ -29,6 +29,8 @@ public:
 
     CVornView& View() { return *m_view; }
     const CVornView& View() const { return *m_view; }
+    // The label glyphs the view draws with, for views drawing beside it (movies).
+    GlyphSource* Glyphs() { return &m_glyphs; }
 
     // Runs f(view) with the context current, when the context exists; VornError is shown.
     template <typename F>

@@ -31,6 +31,7 @@ class CVornView;
 class LightingDialog;
 class MeasureDialog;
 class MoleculeSelectionDialog;
+class OutputCommands;
 class QtSettingsStore;
 class SequenceDialog;
 class SurfaceOptionsDialog;
@@ -44,6 +45,8 @@ public:
     ~CMainFrame() override;
 
     VornGlWidget& GlView() { return *m_glView; }
+    // Pictures, prints, copies and movies of the view (OutputCommands.cpp).
+    OutputCommands& Output();
 
     // UiHost: the first status-bar pane, message boxes and the progress bar in the first pane.
     void SetStatusText(const std::string& text) override;
@@ -144,6 +147,11 @@ private:
     void ShowSurfaceOptions();
     void ShowSurfaceArea(bool byResidue);
 
+    // The File menu's Export Image, Create Movie, Print, Print Setup and options entries, the Edit
+    // menu's Copy (OutputCommands.cpp).
+    void AddOutputFileCommands(QMenu* file);
+    void AddCopyCommand(QMenu* edit);
+
     CVornDoc& m_doc;
     QtSettingsStore& m_store;
     VornGlWidget* m_glView;
@@ -169,6 +177,7 @@ private:
     QPointer<MeasureDialog> m_measure;
     QPointer<TorsionDialog> m_torsion;
     QPointer<AlignmentDialog> m_alignment;
+    OutputCommands* m_output = nullptr; // a child of the window, made at its first use
     QPointer<SurfaceOptionsDialog> m_surfaceOptions;
 };
 

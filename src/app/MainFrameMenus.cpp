@@ -54,6 +54,8 @@ void CMainFrame::UpdateMenus() {
 
 void CMainFrame::BuildMenus() {
     BuildFileMenu();
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    AddCopyCommand(edit);
     BuildViewMenu();
     BuildMoleculeMenu();
     BuildMeasureMenu();
@@ -72,6 +74,7 @@ void CMainFrame::BuildFileMenu() {
         OpenCoordinates();
     })->setShortcut(QKeySequence::Open);
     AddCommand(m_fileMenu, "Open &Coord &&Traj ...", [this] { OpenCoordinatesAndTrajectory(); });
+    AddOutputFileCommands(m_fileMenu);
     m_fileMenu->addSeparator();
     AddCommand(m_fileMenu, "Coordinate File Options", [this] { CoordinateFileOptions(); });
     m_recentSeparator = m_fileMenu->addSeparator();

@@ -131,6 +131,7 @@ void SetDefaultSettings(CVornView& view, SettingsStore* store) {
     const ViewParameters d;
     ViewParameters& p = view.params;
     p.printColorDepth = d.printColorDepth;
+    p.memoryLimit = d.memoryLimit; // not stored, but back to no limit
     CopyColor(p.matSpecular, d.matSpecular, 4);
     p.matShininess = d.matShininess;
     CopyColor(p.backgroundColor, d.backgroundColor, 4);
