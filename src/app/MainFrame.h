@@ -136,6 +136,15 @@ private:
     void ShowSequence();
     void SaveOnExit();
 
+    // Molecules in and out (MainFrameExchange.cpp): the File menu's download, Save Coordinates
+    // and Export Trajectory entries, the Edit menu's Paste of a number column.
+    void AddExchangeFileCommands(QMenu* file);
+    void AddPasteCommand(QMenu* edit);
+    void PasteNumbers();
+    void SaveCoordinatesCommand();
+    void ExportTrajectoryCommand();
+    void QueryPdbDatabase();
+
     // Surfaces and clipping (MainFrameSurfaces.cpp): the Molecule menu's Surface entries, the
     // Measure menu's area reports, the View menu's Clipping entries.
     void AddSurfaceCommands(QMenu* menu);

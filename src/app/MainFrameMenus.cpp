@@ -56,6 +56,7 @@ void CMainFrame::BuildMenus() {
     BuildFileMenu();
     QMenu* edit = menuBar()->addMenu("&Edit");
     AddCopyCommand(edit);
+    AddPasteCommand(edit);
     BuildViewMenu();
     BuildMoleculeMenu();
     BuildMeasureMenu();
@@ -74,6 +75,7 @@ void CMainFrame::BuildFileMenu() {
         OpenCoordinates();
     })->setShortcut(QKeySequence::Open);
     AddCommand(m_fileMenu, "Open &Coord &&Traj ...", [this] { OpenCoordinatesAndTrajectory(); });
+    AddExchangeFileCommands(m_fileMenu);
     AddOutputFileCommands(m_fileMenu);
     m_fileMenu->addSeparator();
     AddCommand(m_fileMenu, "Coordinate File Options", [this] { CoordinateFileOptions(); });

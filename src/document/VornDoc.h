@@ -102,10 +102,10 @@ public:
     int multiModelTrajProcess = 0; // 0 verbatim, 1 zero centre of mass, 2 align
 
     ColorTables colorTables;
-    float massTable[kElementCount];                   // atomic mass units by element
-    std::vector<std::string> servers{"www.rcsb.org"}; // structure servers tried this run
-    std::vector<std::string> identifiers{"1ckw"};     // entry codes tried this run
-    IndexedList<std::unique_ptr<Molecule>> molecules; // in reading order
+    float massTable[kElementCount];                     // atomic mass units by element
+    std::vector<std::string> servers{"files.rcsb.org"}; // structure servers tried this run
+    std::vector<std::string> identifiers{"1ckw"};       // entry codes tried this run
+    IndexedList<std::unique_ptr<Molecule>> molecules;   // in reading order
     Molecule* primary = nullptr;
 
     MeasureTable measures;                   // the atoms picked for measuring
