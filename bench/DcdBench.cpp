@@ -6,11 +6,11 @@
 // 1024) in three layouts: host byte order single precision, reversed byte order single precision
 // and host byte order double precision. Each file is written, read once to warm the cache, then
 // read with plain 1 MiB reads and with DcdFile (best of three each), and checked value by value.
+#include "BenchSupport.h"
 #include "core/VornError.h"
 #include "io/DcdFile.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +19,7 @@
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -109,12 +110,8 @@ long long Build(const std::string& path, const Source& s, const Variant& v, long
     return written;
 }
 
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 double PlainRead(const std::string& path) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     std::FILE* f = std::fopen(path.c_str(), "rb");
     std::vector<char> block(1 << 20);
     while (f && std::fread(block.data(), 1, block.size(), f) == block.size()) {
@@ -126,7 +123,7 @@ double PlainRead(const std::string& path) {
 
 // Reads every frame; with a source, counts the values that differ from it.
 double DcdRead(const std::string& path, const Source* check, long long& mismatches) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     DcdFile dcd;
     int atoms = 0, frames = 0, size = 0;
     dcd.Open(path);

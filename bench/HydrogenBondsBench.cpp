@@ -4,12 +4,12 @@
 //   hydrogen_bonds_bench SOURCE.pdb ATOMS [RUNS]      (defaults 100000 atoms, 11 runs)
 //
 // Copies of the source (atoms and neighbour lists) are set on a cubic lattice 80 Å apart.
+#include "BenchSupport.h"
 #include "analysis/HydrogenBonds.h"
 #include "document/VornDoc.h"
 #include "model/Molecule.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +17,7 @@
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -51,11 +52,9 @@ void Report(const char* name, int runs, Work work) {
     std::vector<double> ms;
     size_t bonds = 0;
     for (int r = 0; r < runs; ++r) {
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         bonds = work().size();
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        ms.push_back(took.count());
+        ms.push_back(Milliseconds(start));
     }
     std::sort(ms.begin(), ms.end());
     std::printf("%-34s %zu bonds   best %8.2f ms   median %8.2f ms\n", name, bonds, ms.front(),

@@ -7,19 +7,19 @@
 // The trajectory is a multi-model file read as frames (by default the NMR ensemble
 // tests/data/2eqq.pdb, 19 frames, run from the source folder); playback frames 0 to FRAMES - 1
 // wrap around it. Defaults: 100 frames of 640 × 480 in /tmp.
+#include "BenchSupport.h"
 #include "document/VornDoc.h"
 #include "render/MovieRecorder.h"
 #include "render/OffscreenPicture.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -45,19 +45,10 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-long FileBytes(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
-}
-
 // The writer alone: the pictures of the first frames handed over again and again.
 double WriterRate(const Options& o, const std::vector<DibImage>& pictures, MovieCodec codec,
                   const std::string& path) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     VornMovie movie;
     movie.Open(path, o.width, o.height, 15, 24, codec);
     for (int k = 0; k < o.frames; ++k)
@@ -96,7 +87,7 @@ int main(int argc, char** argv) {
         request.codec = codec.codec;
         request.start = 0;
         request.stop = o.frames - 1;
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         RecordMovie(doc, nullptr, request);
         const double recorded = o.frames / Seconds(start);
         const double written = WriterRate(o, pictures, codec.codec, path);

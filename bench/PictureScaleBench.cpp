@@ -9,6 +9,7 @@
 // apart, chains cycling through A-Z, serial numbers running on) until the atom count is reached.
 // Defaults: 1,000,000 atoms, 1000 × 800. The first frame builds the lists and buffers and draws;
 // a second frame draws alone, so the lists and buffers took the first less the second.
+#include "BenchSupport.h"
 #include "document/VornDoc.h"
 #include "output/ImageFiles.h"
 #include "render/OffscreenPicture.h"
@@ -18,16 +19,14 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -37,55 +36,13 @@ struct Options {
     int width = 1000, height = 800;
 };
 
-// Writes the tiled structure; returns the number of atoms written.
-long WriteTiled(const std::string& source, long target, const std::string& out) {
-    std::ifstream in(source);
-    std::vector<std::string> records;
-    for (std::string line; std::getline(in, line);)
-        if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54)
-            records.push_back(line.substr(0, 54));
-    if (records.empty())
-        return 0;
-    const long copies =
-        (target + static_cast<long>(records.size()) - 1) / static_cast<long>(records.size());
-    const long side = static_cast<long>(std::ceil(std::cbrt(static_cast<double>(copies))));
-    std::FILE* f = std::fopen(out.c_str(), "w");
-    if (!f)
-        return 0;
-    long written = 0;
-    for (long c = 0; c < copies && written < target; ++c) {
-        const double offset[3] = {70.0 * double(c % side), 70.0 * double(c / side % side),
-                                  70.0 * double(c / (side * side))};
-        for (const std::string& r : records) {
-            if (written == target)
-                break;
-            ++written;
-            double xyz[3];
-            for (int k = 0; k < 3; ++k)
-                xyz[k] = std::atof(r.substr(30 + 8 * size_t(k), 8).c_str()) + offset[k];
-            std::fprintf(f, "%s%5ld %s%c%s%8.3f%8.3f%8.3f  1.00 20.00\n", r.substr(0, 6).c_str(),
-                         written % 100000, r.substr(12, 9).c_str(), char('A' + c % 26),
-                         r.substr(22, 8).c_str(), xyz[0], xyz[1], xyz[2]);
-        }
-        std::fprintf(f, "TER\n");
-    }
-    std::fprintf(f, "END\n");
-    std::fclose(f);
-    return written;
-}
-
-double Milliseconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
-        .count();
-}
-
 void Steps(const Options& o, const std::string& file, int mode, const char* name) {
     const std::string png = o.workdir + "/vorn_picture_scale_bench.png";
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     auto t0 = start;
     const auto step = [&t0] {
         const double ms = Milliseconds(t0);
-        t0 = std::chrono::steady_clock::now();
+        t0 = Clock::now();
         return ms;
     };
     CVornDoc doc;
@@ -121,13 +78,13 @@ void EndToEnd(const Options& o, const std::string& file, const char* mode) {
     std::vector<double> times;
     int status = 0;
     for (int run = 0; run < 3; ++run) {
-        const auto t0 = std::chrono::steady_clock::now();
+        const auto t0 = Clock::now();
         status = std::system(command.c_str());
-        times.push_back(Milliseconds(t0) / 1000.0);
+        times.push_back(Seconds(t0));
     }
-    std::sort(times.begin(), times.end());
-    std::printf("vorn-cli render --mode %-5s %6.2f s (%.2f .. %.2f, status %d)\n", mode, times[1],
-                times.front(), times.back(), status);
+    const Spread t = SpreadOf(times);
+    std::printf("vorn-cli render --mode %-5s %6.2f s (%.2f .. %.2f, status %d)\n", mode, t.median,
+                t.lo, t.hi, status);
     std::remove(png.c_str());
 }
 
@@ -135,8 +92,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const bool value = i + 1 < argc;
         if (std::strcmp(argv[i], "--size") == 0 && value) {
-            if (std::sscanf(argv[++i], "%dx%d", &o.width, &o.height) != 2 || o.width <= 0 ||
-                o.height <= 0)
+            if (!ParseSize(argv[++i], o.width, o.height))
                 return false;
         } else if (std::strcmp(argv[i], "--workdir") == 0 && value) {
             o.workdir = argv[++i];
@@ -163,9 +119,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string file = o.workdir + "/vorn_picture_scale_bench.pdb";
-    const long atoms = WriteTiled(o.source, o.atoms, file);
+    const long atoms = WriteTiled(AtomRecords(o.source), o.atoms, file);
     if (atoms == 0) {
-        std::fprintf(stderr, "no ATOM or HETATM records in %s\n", o.source.c_str());
+        std::fprintf(stderr, "no ATOM or HETATM records in %s, or %s not written\n",
+                     o.source.c_str(), file.c_str());
         return 1;
     }
     std::printf("%ld atoms, %d x %d PNG\n", atoms, o.width, o.height);

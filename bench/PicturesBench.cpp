@@ -8,22 +8,20 @@
 // The source protein's ATOM/HETATM records are copied with offsets on a cubic lattice (70 Å
 // apart, chains cycling through A-Z) until the atom count is reached. Defaults: 10,000 atoms for
 // the vector pictures at 640 × 480, 100,000 atoms for vorn-cli at 1000 × 800.
+#include "BenchSupport.h"
 #include "document/VornDoc.h"
 #include "render/OffscreenPicture.h"
 #include "render/VectorPictures.h"
 #include "render/VornView.h"
 
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -33,55 +31,18 @@ struct Options {
     std::string workdir = "/tmp";
 };
 
-std::vector<std::string> SourceRecords(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> records;
-    for (std::string line; std::getline(in, line);)
-        if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54)
-            records.push_back(line.substr(0, 54));
-    return records;
-}
-
-// Writes target atoms of tiled copies of the records.
-bool WriteTiled(const std::vector<std::string>& records, long target, const std::string& out) {
-    const long perCopy = static_cast<long>(records.size());
-    const long copies = (target + perCopy - 1) / perCopy;
-    const long side = static_cast<long>(std::ceil(std::cbrt(static_cast<double>(copies))));
-    std::FILE* f = std::fopen(out.c_str(), "w");
-    if (!f)
-        return false;
-    long written = 0;
-    for (long c = 0; c < copies; ++c) {
-        const double offset[3] = {70.0 * double(c % side), 70.0 * double((c / side) % side),
-                                  70.0 * double(c / (side * side))};
-        for (const std::string& r : records) {
-            if (written++ == target)
-                break;
-            double xyz[3];
-            for (int k = 0; k < 3; ++k)
-                xyz[k] = std::atof(r.substr(30 + 8 * size_t(k), 8).c_str()) + offset[k];
-            std::fprintf(f, "%s%5ld %s%c%s%8.3f%8.3f%8.3f  1.00 20.00\n", r.substr(0, 6).c_str(),
-                         written % 100000, r.substr(12, 9).c_str(), char('A' + c % 26),
-                         r.substr(22, 8).c_str(), xyz[0], xyz[1], xyz[2]);
-        }
-        std::fprintf(f, "TER\n");
-    }
-    std::fprintf(f, "END\n");
-    return std::fclose(f) == 0;
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 double Megabytes(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? double(st.st_size) / (1 << 20) : -1;
+    const long bytes = FileBytes(path);
+    return bytes >= 0 ? double(bytes) / (1 << 20) : -1;
 }
 
 void EpsWithoutCulling(CVornView& view, const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "w");
-    const auto t0 = std::chrono::steady_clock::now();
+    if (!f) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return;
+    }
+    const auto t0 = Clock::now();
     const PostScriptCounts c = WriteEpsOfView(view, f, nullptr, false);
     std::fclose(f);
     std::printf("%-28s %8.2f s %9.1f MB  (%d polygons, %d lines, %d points)\n",
@@ -89,14 +50,14 @@ void EpsWithoutCulling(CVornView& view, const std::string& path) {
 }
 
 void Vector(CVornView& view, const std::string& path, VectorFormat format, const char* what) {
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto t0 = Clock::now();
     view.ExportVectorPicture(path, format);
     std::printf("%-28s %8.2f s %9.1f MB\n", what, Seconds(t0), Megabytes(path));
 }
 
 void BenchVector(const Options& o, const std::vector<std::string>& records) {
     const std::string pdb = o.workdir + "/vorn_pictures_bench.pdb";
-    if (!WriteTiled(records, o.vectorAtoms, pdb))
+    if (WriteTiled(records, o.vectorAtoms, pdb) == 0)
         return;
     CVornDoc doc;
     const bool read = doc.ReadCoordinateFile(pdb);
@@ -115,7 +76,7 @@ void BenchVector(const Options& o, const std::vector<std::string>& records) {
     Vector(view, out + ".pdf", VectorFormat::kPdf, "pdf (gl2ps)");
     for (const char* ext : {"_all.eps", ".eps", ".svg", ".pdf"})
         std::remove((out + ext).c_str());
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto t0 = Clock::now();
     const int captures = 5;
     for (int i = 0; i < captures; ++i)
         view.RenderToDIB(640, 480, EglContexts());
@@ -125,13 +86,13 @@ void BenchVector(const Options& o, const std::vector<std::string>& records) {
 void BenchCli(const Options& o, const std::vector<std::string>& records) {
     const std::string pdb = o.workdir + "/vorn_pictures_bench_cli.pdb";
     const std::string png = o.workdir + "/vorn_pictures_bench.png";
-    if (!WriteTiled(records, o.cliAtoms, pdb))
+    if (WriteTiled(records, o.cliAtoms, pdb) == 0)
         return;
     std::printf("vorn-cli render, %ld atoms, 1000 x 800 PNG\n", o.cliAtoms);
     for (const char* mode : {"", " --mode cpk", " --mode cpk --polygons"}) {
         const std::string command =
             o.cli + " render " + pdb + " -o " + png + " --size 1000x800" + mode;
-        const auto t0 = std::chrono::steady_clock::now();
+        const auto t0 = Clock::now();
         const int status = std::system(command.c_str());
         std::printf("%-28s %8.2f s  (status %d, %.1f MB)\n", *mode ? mode + 1 : "default mode",
                     Seconds(t0), status, Megabytes(png));
@@ -168,7 +129,7 @@ int main(int argc, char** argv) {
                              "[--cli ATOMS] [--workdir DIR]\n");
         return 2;
     }
-    const std::vector<std::string> records = SourceRecords(o.source);
+    const std::vector<std::string> records = AtomRecords(o.source);
     if (records.empty()) {
         std::fprintf(stderr, "no ATOM or HETATM records in %s\n", o.source.c_str());
         return 1;

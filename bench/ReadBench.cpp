@@ -13,6 +13,7 @@
 // lattice until the atom count is reached; serial numbers run on, chains cycle through A-Z.
 // With --mmcif the same tiled structure is written as the archive writes mmCIF (an atom_site
 // table of 21 columns, the CONECT pairs as struct_conn links) and read as mmCIF.
+#include "BenchSupport.h"
 #include "analysis/SecondaryStructure.h"
 #include "appearance/ColorScheme.h"
 #include "appearance/Radii.h"
@@ -26,7 +27,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +38,7 @@
 #include <zlib.h>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -242,10 +243,6 @@ long PeakRssKb() {
     return -1;
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 enum Stage { kRead, kBuild, kRadii, kStructure, kColour, kProcess, kStages };
 const char* const kStageNames[kStages] = {"read",      "build+bonds", "radii",
                                           "structure", "colour",      "process"};
@@ -253,7 +250,6 @@ const char* const kStageNames[kStages] = {"read",      "build+bonds", "radii",
 // One whole read, as the document reads a file, each stage timed.
 std::vector<double> ReadOnce(const std::string& file, bool mmcif, Molecule& mol) {
     std::vector<double> t(kStages + 1, 0.0);
-    using Clock = std::chrono::steady_clock;
     auto t0 = Clock::now();
     PdbFile pdb;
     if (mmcif)
@@ -290,19 +286,9 @@ double BondsOnce(const std::string& file, bool mmcif) {
         ReadMmcifFile(file, pdb);
     else
         pdb.Read(file);
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto t0 = Clock::now();
     const Connectivity conn = MakeConnectivity(pdb, true);
     return Seconds(t0);
-}
-
-struct Spread {
-    double median, lo, hi;
-};
-
-Spread SpreadOf(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
 }
 
 } // namespace

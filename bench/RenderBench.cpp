@@ -13,6 +13,7 @@
 // The source protein's ATOM/HETATM records are copied with offsets on a cubic lattice (70 Å
 // apart, chains cycling through A-Z) until each atom count is reached; bonds come from distances
 // as the viewer reads them. Defaults: 10000 and 100000 atoms, 640 × 480, 5 frames.
+#include "BenchSupport.h"
 #include "document/VornDoc.h"
 #include "render/OffscreenPicture.h"
 #include "render/Ribbons.h"
@@ -21,16 +22,14 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -43,65 +42,6 @@ struct Options {
     bool pathsOnly = false;
 };
 
-// The ATOM and HETATM records, up to the end of the coordinates (column 54).
-std::vector<std::string> SourceRecords(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> records;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54)
-            records.push_back(line.substr(0, 54));
-    }
-    return records;
-}
-
-// Writes target atoms of tiled copies; returns the number written.
-long WriteTiled(const std::vector<std::string>& records, long target, const std::string& out) {
-    const long perCopy = static_cast<long>(records.size());
-    const long copies = (target + perCopy - 1) / perCopy;
-    const long side = static_cast<long>(std::ceil(std::cbrt(static_cast<double>(copies))));
-    std::FILE* f = std::fopen(out.c_str(), "w");
-    if (!f)
-        return 0;
-    long written = 0;
-    for (long c = 0; c < copies && written < target; ++c) {
-        const double offset[3] = {70.0 * static_cast<double>(c % side),
-                                  70.0 * static_cast<double>((c / side) % side),
-                                  70.0 * static_cast<double>(c / (side * side))};
-        const char chain = static_cast<char>('A' + c % 26);
-        for (const std::string& r : records) {
-            if (written == target)
-                break;
-            ++written;
-            double xyz[3];
-            for (int k = 0; k < 3; ++k)
-                xyz[k] =
-                    std::atof(r.substr(30 + 8 * static_cast<size_t>(k), 8).c_str()) + offset[k];
-            // Serial numbers run on (five digits wrap, which the reader does not mind).
-            std::fprintf(f, "%s%5ld %s%c%s%8.3f%8.3f%8.3f  1.00 20.00\n", r.substr(0, 6).c_str(),
-                         written % 100000, r.substr(12, 9).c_str(), chain, r.substr(22, 8).c_str(),
-                         xyz[0], xyz[1], xyz[2]);
-        }
-        std::fprintf(f, "TER\n");
-    }
-    std::fprintf(f, "END\n");
-    std::fclose(f);
-    return written;
-}
-
-double Milliseconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
-        .count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 struct ModeTiming {
     double withReadBack; // Render(): the scene and glReadPixels, which waits for the scene
     double sceneOnly;    // RenderScene(0) and glFinish
@@ -112,11 +52,11 @@ ModeTiming TimeMode(OffscreenPicture& picture, int mode, int frames) {
     picture.Render(); // warm up: lists compiled, driver caches filled
     std::vector<double> full, scene;
     for (int i = 0; i < frames; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
+        auto t0 = Clock::now();
         picture.Render();
         full.push_back(Milliseconds(t0));
         // Render() left the picture's context current.
-        t0 = std::chrono::steady_clock::now();
+        t0 = Clock::now();
         picture.View().RenderScene(0);
         glFinish();
         scene.push_back(Milliseconds(t0));
@@ -130,7 +70,7 @@ double TimePick(OffscreenPicture& picture, int width, int height, int frames, Pi
     picture.Render(); // makes the picture's context current
     std::vector<double> times;
     for (int i = 0; i < frames; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
+        const auto t0 = Clock::now();
         hit = picture.View().Pick(width / 2, height / 2);
         times.push_back(Milliseconds(t0));
     }
@@ -163,7 +103,7 @@ void TimeRibbonBuild(Molecule& mol, const Resolution& res, int frames) {
         BackboneMesh mesh;
         std::vector<double> times;
         for (int i = 0; i < frames; ++i) {
-            const auto t0 = std::chrono::steady_clock::now();
+            const auto t0 = Clock::now();
             BuildSolidRibbon(mol, res, mesh);
             times.push_back(Milliseconds(t0));
         }
@@ -173,10 +113,10 @@ void TimeRibbonBuild(Molecule& mol, const Resolution& res, int frames) {
 }
 
 // The range and median of a list of milliseconds, as "median (min-max)".
-std::string Spread(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
+std::string SpreadText(const std::vector<double>& v) {
+    const Spread s = SpreadOf(v);
     char text[64];
-    std::snprintf(text, sizeof text, "%8.1f (%.1f-%.1f)", Median(v), v.front(), v.back());
+    std::snprintf(text, sizeof text, "%8.1f (%.1f-%.1f)", s.median, s.lo, s.hi);
     return text;
 }
 
@@ -195,14 +135,14 @@ void ComparePaths(OffscreenPicture& picture, int frames) {
             for (int polygons = 0; polygons < 2; ++polygons) {
                 view.params.drawPolygons = polygons == 1;
                 picture.MakeCurrent();
-                const auto t0 = std::chrono::steady_clock::now();
+                const auto t0 = Clock::now();
                 view.RenderScene(0);
                 glFinish();
                 if (i >= 0)
                     times[polygons].push_back(Milliseconds(t0));
             }
         view.params.drawPolygons = false;
-        const std::string impostors = Spread(times[0]), polygons = Spread(times[1]);
+        const std::string impostors = SpreadText(times[0]), polygons = SpreadText(times[1]);
         std::printf("%-12s %24s %24s\n", m.name, impostors.c_str(), polygons.c_str());
     }
     std::printf("impostor vertex buffers filled: %d\n", view.impostors.BuffersFilled());
@@ -212,7 +152,7 @@ void ComparePaths(OffscreenPicture& picture, int frames) {
 // asked for) every mode, the ribbon build and the pick.
 void BenchFrames(const Options& o, const std::string& file, long atoms) {
     CVornDoc doc;
-    auto t0 = std::chrono::steady_clock::now();
+    auto t0 = Clock::now();
     const bool read = doc.ReadCoordinateFile(file);
     const double readMs = Milliseconds(t0);
     if (!read) {
@@ -254,8 +194,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &o.width, &o.height) != 2 || o.width <= 0 ||
-                o.height <= 0)
+            if (!ParseSize(argv[++i], o.width, o.height))
                 return false;
         } else if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
             o.frames = std::max(1, std::atoi(argv[++i]));
@@ -285,7 +224,7 @@ int main(int argc, char** argv) {
                              "[--frames N] [--workdir DIR] [--paths-only]\n");
         return 2;
     }
-    const std::vector<std::string> records = SourceRecords(o.source);
+    const std::vector<std::string> records = AtomRecords(o.source);
     if (records.empty()) {
         std::fprintf(stderr, "no ATOM or HETATM records in %s\n", o.source.c_str());
         return 1;

@@ -2,16 +2,17 @@
 // CONECT line, and the file is read without computing bonds, so every lookup misses.
 //
 //   serial_lookup_bench ATOMS [WORKDIR]
+#include "BenchSupport.h"
 #include "io/PdbFile.h"
 #include "model/Molecule.h"
 #include "model/MoleculeBuilder.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -32,13 +33,12 @@ int main(int argc, char** argv) {
         std::fprintf(f, "CONECT %5ld %5ld\n", (i % 99999) + 1, -(i % 9999) - 1);
     std::fclose(f);
 
-    using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     PdbFile pdb;
     pdb.Read(file);
     Molecule mol;
     BuildMolecule(mol, pdb, false, /*connect=*/false, nullptr);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double seconds = Seconds(start);
     std::printf("%ld atoms, each naming a missing serial: read and built in %.3f s (%zu bonds)\n",
                 atoms, seconds, mol.bonds.size());
     std::remove(file.c_str());

@@ -2,17 +2,18 @@
 // many atom pairs; reports the best and median of several runs in milliseconds.
 //
 //   superposition_bench [PAIRS] [RUNS]      (defaults 100000 pairs, 21 runs)
+#include "BenchSupport.h"
 #include "analysis/Superposition.h"
 #include "model/Molecule.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -31,11 +32,9 @@ template <typename Work>
 void Report(const char* name, int runs, Work work) {
     std::vector<double> ms;
     for (int r = 0; r < runs; ++r) {
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         work();
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        ms.push_back(took.count());
+        ms.push_back(Milliseconds(start));
     }
     std::sort(ms.begin(), ms.end());
     std::printf("%-28s best %8.3f ms   median %8.3f ms\n", name, ms.front(), ms[ms.size() / 2]);

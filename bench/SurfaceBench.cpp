@@ -6,13 +6,13 @@
 //
 // The protein atoms of the file are tiled side by side along x until ATOMS are reached; hetero
 // atoms are left out, as the surface leaves out solvent by default.
+#include "BenchSupport.h"
 #include "analysis/VornSurface.h"
 #include "document/VornDoc.h"
 #include "model/Molecule.h"
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,6 +20,7 @@
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -64,11 +65,9 @@ int main(int argc, char** argv) {
     const long before = PeakKiB();
     std::vector<double> ms;
     for (int r = 0; r < runs; ++r) {
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         BuildSurface(mol, nullptr);
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        ms.push_back(took.count());
+        ms.push_back(Milliseconds(start));
     }
     std::sort(ms.begin(), ms.end());
     std::vector<float> areas(mol.atoms.size());

@@ -8,6 +8,7 @@
 // The file's ATOM and HETATM records are copied on a cubic lattice, one protein's extent plus
 // 4 Å apart, until ATOMS are reached, and read as the viewer reads them. The surface has the
 // default settings (quality 70, probe 0, solvent left out); the protein is drawn in wire frame.
+#include "BenchSupport.h"
 #include "document/VornDoc.h"
 #include "render/OffscreenPicture.h"
 #include "render/Trackball.h"
@@ -16,77 +17,16 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// The ATOM and HETATM records up to the coordinates (column 54), and their largest extent (Å).
-std::vector<std::string> Records(const std::string& path, double& extent) {
-    std::ifstream in(path);
-    std::vector<std::string> records;
-    double lo[3] = {1e30, 1e30, 1e30}, hi[3] = {-1e30, -1e30, -1e30};
-    for (std::string line; std::getline(in, line);) {
-        if ((line.rfind("ATOM  ", 0) != 0 && line.rfind("HETATM", 0) != 0) || line.size() < 54)
-            continue;
-        records.push_back(line.substr(0, 54));
-        for (size_t k = 0; k < 3; ++k) {
-            const double v = std::atof(line.substr(30 + 8 * k, 8).c_str());
-            lo[k] = std::min(lo[k], v), hi[k] = std::max(hi[k], v);
-        }
-    }
-    extent = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
-    return records;
-}
-
-// Writes copies of the records until atoms are reached; false when the file cannot be written.
-bool WriteTiled(const std::vector<std::string>& records, double spacing, long atoms,
-                const std::string& out) {
-    std::FILE* f = std::fopen(out.c_str(), "w");
-    if (!f)
-        return false;
-    const long per = static_cast<long>(records.size());
-    const long copies = (atoms + per - 1) / per;
-    const long side = static_cast<long>(std::ceil(std::cbrt(static_cast<double>(copies))));
-    long written = 0;
-    for (long c = 0; c < copies; ++c) {
-        const long cell[3] = {c % side, (c / side) % side, c / (side * side)};
-        for (const std::string& r : records) {
-            if (written == atoms)
-                break;
-            ++written;
-            double xyz[3];
-            for (size_t k = 0; k < 3; ++k)
-                xyz[k] = std::atof(r.substr(30 + 8 * k, 8).c_str()) + spacing * double(cell[k]);
-            std::fprintf(f, "%s%5ld %s%c%s%8.3f%8.3f%8.3f  1.00 20.00\n", r.substr(0, 6).c_str(),
-                         written % 100000, r.substr(12, 9).c_str(), char('A' + c % 26),
-                         r.substr(22, 8).c_str(), xyz[0], xyz[1], xyz[2]);
-        }
-        std::fprintf(f, "TER\n");
-    }
-    std::fprintf(f, "END\n");
-    return std::fclose(f) == 0;
-}
 
 // Frames while every molecule turns a little between them, as a left drag turns it.
 double TurningFrame(OffscreenPicture& picture, CVornDoc& doc, int frames) {
@@ -111,10 +51,9 @@ struct Options {
 };
 
 void Bench(const Options& o, const std::string& source, long atoms) {
-    double extent = 0;
-    const std::vector<std::string> records = Records(source, extent);
+    const std::vector<std::string> records = AtomRecords(source);
     const std::string file = o.workdir + "/vorn_surface_bench_" + std::to_string(atoms) + ".pdb";
-    if (records.empty() || !WriteTiled(records, extent + 4, atoms, file)) {
+    if (WriteTiled(records, atoms, file, Extent(records) + 4) == 0) {
         std::fprintf(stderr, "no atoms from %s, or %s not written\n", source.c_str(), file.c_str());
         return;
     }
@@ -155,8 +94,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &o.width, &o.height) != 2 || o.width <= 0 ||
-                o.height <= 0)
+            if (!ParseSize(argv[++i], o.width, o.height))
                 return false;
         } else if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
             o.frames = std::max(1, std::atoi(argv[++i]));

@@ -10,12 +10,12 @@
 //
 // The molecule is a random cloud with the masses of C, N, O, H and S; every frame is the cloud
 // turned and moved rigidly, plus up to 0.5 Å of noise per coordinate.
+#include "BenchSupport.h"
 #include "core/Parallel.h"
 #include "document/Trajectory.h"
 #include "model/Molecule.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +26,7 @@
 #include <vector>
 
 using namespace vorn;
+using namespace vorn::bench;
 
 namespace {
 
@@ -84,20 +85,6 @@ void WriteDcd(const std::string& path, const Molecule& mol) {
     std::fclose(f);
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-struct Spread {
-    double median, lo, hi;
-};
-
-Spread SpreadOf(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
-}
-
 void Report(const char* what, const std::vector<double>& seconds, double atomFrames, double bytes) {
     const Spread t = SpreadOf(seconds);
     std::printf("%-20s %7.3f s (%.3f .. %.3f)  %7.1f million atom-frames/s", what, t.median, t.lo,
@@ -133,7 +120,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < runs; ++r) {
         read = Molecule();
         read = structure;
-        const auto t0 = std::chrono::steady_clock::now();
+        const auto t0 = Clock::now();
         TrajectoryReader().Attach(read, dcd, kTrajectoryDcd);
         const std::atomic<bool> keepGoing{true};
         ReadTrajectoryOnWorker(read, dcd, kTrajectoryDcd, 0, read.frameCount, keepGoing, nullptr);
@@ -147,7 +134,7 @@ int main(int argc, char** argv) {
         times.clear();
         for (int r = 0; r < runs; ++r) {
             Molecule mol = read;
-            const auto t0 = std::chrono::steady_clock::now();
+            const auto t0 = Clock::now();
             ProcessTrajectory(mol, mode, false);
             times.push_back(Seconds(t0));
         }

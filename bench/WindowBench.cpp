@@ -21,6 +21,7 @@
 //
 // Every mode runs the program's own start-up (RunViewer), so window, settings and reading are
 // those of `vorn`.
+#include "BenchSupport.h"
 #include "app/GlWidget.h"
 #include "app/MainFrame.h"
 #include "app/VornApp.h"
@@ -38,7 +39,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -49,7 +49,7 @@
 extern char** environ;
 
 using namespace vorn;
-using Clock = std::chrono::steady_clock;
+using namespace vorn::bench;
 
 namespace {
 
@@ -61,20 +61,12 @@ long long Ns(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 
-double Median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 void PrintSpread(const char* what, const std::vector<double>& ms) {
     if (ms.empty())
         return;
-    const auto [lo, hi] = std::minmax_element(ms.begin(), ms.end());
-    std::printf("%-34s median %8.1f ms   min %8.1f   max %8.1f   (n %zu)\n", what, Median(ms), *lo,
-                *hi, ms.size());
+    const Spread t = SpreadOf(ms);
+    std::printf("%-34s median %8.1f ms   min %8.1f   max %8.1f   (n %zu)\n", what, t.median, t.lo,
+                t.hi, ms.size());
 }
 
 // ---- start-up: whole processes ----
@@ -223,36 +215,6 @@ void Mouse(VornGlWidget& gl, QEvent::Type type, QPointF at, Qt::MouseButton butt
     QApplication::sendEvent(&gl, &event);
 }
 
-// The ATOM/HETATM records of source copied on a 70 Å cubic lattice until atoms are written.
-bool WriteTiled(const std::string& source, long atoms, const std::string& out) {
-    std::ifstream in(source);
-    std::vector<std::string> records;
-    for (std::string line; std::getline(in, line);)
-        if ((line.rfind("ATOM  ", 0) == 0 || line.rfind("HETATM", 0) == 0) && line.size() >= 54)
-            records.push_back(line.substr(0, 54));
-    std::FILE* f = records.empty() ? nullptr : std::fopen(out.c_str(), "w");
-    if (!f)
-        return false;
-    const long perCopy = static_cast<long>(records.size());
-    const long side = std::lround(std::ceil(std::cbrt(double((atoms + perCopy - 1) / perCopy))));
-    for (long written = 0, c = 0; written < atoms; ++c) {
-        const double offset[3] = {70.0 * double(c % side), 70.0 * double(c / side % side),
-                                  70.0 * double(c / (side * side))};
-        for (size_t r = 0; r < records.size() && written < atoms; ++r, ++written) {
-            const std::string& s = records[r];
-            std::fprintf(f, "%s%5ld %s%c%s", s.substr(0, 6).c_str(), (written + 1) % 100000,
-                         s.substr(12, 9).c_str(), static_cast<char>('A' + c % 26),
-                         s.substr(22, 8).c_str());
-            for (size_t k = 0; k < 3; ++k)
-                std::fprintf(f, "%8.3f", std::atof(s.substr(30 + 8 * k, 8).c_str()) + offset[k]);
-            std::fprintf(f, "  1.00 20.00\n");
-        }
-        std::fprintf(f, "TER\n");
-    }
-    std::fprintf(f, "END\n");
-    return std::fclose(f) == 0;
-}
-
 // A left-button drag around a circle of 100 px about the centre, one move per frame, each sent
 // as soon as the frame before it is drawn: paint-to-paint intervals, and how they split into the
 // time from the move to its frame and from the frame to the next move.
@@ -275,8 +237,8 @@ void TimeTurning(VornGlWidget& gl, const char* name, int frames) {
         toDrawn.push_back(Ms(moved[i], drawn[i]));
         toNextMove.push_back(Ms(drawn[i - 1], moved[i]));
     }
-    const auto [lo, hi] = std::minmax_element(frame.begin(), frame.end());
-    std::printf("%-16s %9.1f %9.1f %9.1f %12.1f %12.1f\n", name, Median(frame), *lo, *hi,
+    const Spread t = SpreadOf(frame);
+    std::printf("%-16s %9.1f %9.1f %9.1f %12.1f %12.1f\n", name, t.median, t.lo, t.hi,
                 Median(toDrawn), Median(toNextMove));
 }
 
@@ -286,7 +248,7 @@ int Frames(int argc, char** argv) {
     const char* tmp = std::getenv("TMPDIR");
     std::string file = std::string(tmp ? tmp : "/tmp") + "/vorn_window_bench_XXXXXX.pdb";
     const int fd = mkstemps(file.data(), 4);
-    if (fd < 0 || close(fd) != 0 || !WriteTiled(argv[0], atoms, file)) {
+    if (fd < 0 || close(fd) != 0 || WriteTiled(AtomRecords(argv[0]), atoms, file) == 0) {
         std::fprintf(stderr, "cannot tile %s into %s\n", argv[0], file.c_str());
         return 1;
     }

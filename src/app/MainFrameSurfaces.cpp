@@ -3,33 +3,19 @@
 #include "analysis/VornSurface.h"
 #include "app/GlWidget.h"
 #include "app/MainFrame.h"
+#include "app/WaitCursor.h"
 #include "app/dialogs/AreaReportDialog.h"
 #include "app/dialogs/SurfaceOptionsDialog.h"
 #include "document/VornDoc.h"
 #include "render/ViewParameters.h"
 #include "render/VornView.h"
 
-#include <QApplication>
-#include <QCursor>
 #include <QMenu>
 
 #include <exception>
 #include <utility>
 
 namespace vorn {
-
-namespace {
-
-// The wait cursor for a scope: the arrow comes back however the work ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
 
 void CMainFrame::AddSurfaceCommands(QMenu* menu) {
     const auto loaded = [this] { return m_doc.primary != nullptr; };

@@ -4,6 +4,7 @@
 
 #include "app/GlWidget.h"
 #include "app/MainFrame.h"
+#include "app/WaitCursor.h"
 #include "app/dialogs/PictureDialogs.h"
 #include "core/VornError.h"
 #include "document/VornDoc.h"
@@ -35,14 +36,6 @@ namespace {
 constexpr const char* kImageTypes[] = {"Postscript files (*.ps)", "Bitmap files (*.bmp)",
                                        "PNG files (*.png)", "SVG files (*.svg)",
                                        "PDF files (*.pdf)"};
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QStringList ImageFilters() {
     QStringList filters;

@@ -57,6 +57,24 @@ const std::vector<std::string> kSphereAttributes = {"a_center", "a_color", "a_co
 const std::vector<std::string> kCylinderAttributes = {"a_first", "a_second", "a_firstColor",
                                                       "a_secondColor", "a_corner"};
 
+// Where each attribute above lies in its vertex, in the same order.
+struct VertexField {
+    GLint size;
+    GLenum type;
+    GLboolean normalised;
+    std::size_t offset;
+};
+const std::vector<VertexField> kSphereFields = {
+    {4, GL_FLOAT, GL_FALSE, offsetof(SphereVertex, center)},
+    {4, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(SphereVertex, color)},
+    {2, GL_BYTE, GL_FALSE, offsetof(SphereVertex, corner)}};
+const std::vector<VertexField> kCylinderFields = {
+    {3, GL_FLOAT, GL_FALSE, offsetof(CylinderVertex, first)},
+    {3, GL_FLOAT, GL_FALSE, offsetof(CylinderVertex, second)},
+    {4, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(CylinderVertex, firstColor)},
+    {4, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(CylinderVertex, secondColor)},
+    {2, GL_BYTE, GL_FALSE, offsetof(CylinderVertex, corner)}};
+
 // Bitwise, so that a coordinate that is not a number compares equal to itself.
 bool SameFloat(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -468,37 +486,22 @@ private:
 
 } // namespace
 
-void ImpostorRenderer::DrawSphereBuffer(const MoleculeBuffers& b, const Frame& frame,
-                                        float radius) {
-    const ShaderProgram* program = ProgramFor(false, frame.key.Code());
-    if (!program || b.sphereVertices == 0)
+void ImpostorRenderer::DrawBuffer(const MoleculeBuffers& b, const Frame& frame, float radius,
+                                  bool cylinders) {
+    const ShaderProgram* program = ProgramFor(cylinders, frame.key.Code());
+    const GLsizei vertices = cylinders ? b.cylinderVertices : b.sphereVertices;
+    if (!program || vertices == 0)
         return;
-    const ProgramInUse use(*program, frame, radius, b.spheresOpaque);
-    glBindBuffer(GL_ARRAY_BUFFER, b.sphereBuffer);
-    const GLsizei stride = sizeof(SphereVertex);
-    AttributeArray(0, 4, GL_FLOAT, GL_FALSE, stride, offsetof(SphereVertex, center));
-    AttributeArray(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, offsetof(SphereVertex, color));
-    AttributeArray(2, 2, GL_BYTE, GL_FALSE, stride, offsetof(SphereVertex, corner));
-    glDrawArrays(GL_QUADS, 0, b.sphereVertices);
-    for (GLuint i = 0; i < 3; ++i)
-        glDisableVertexAttribArray(i);
-}
-
-void ImpostorRenderer::DrawCylinderBuffer(const MoleculeBuffers& b, const Frame& frame,
-                                          float radius) {
-    const ShaderProgram* program = ProgramFor(true, frame.key.Code());
-    if (!program || b.cylinderVertices == 0)
-        return;
-    const ProgramInUse use(*program, frame, radius, b.cylindersOpaque);
-    glBindBuffer(GL_ARRAY_BUFFER, b.cylinderBuffer);
-    const GLsizei stride = sizeof(CylinderVertex);
-    AttributeArray(0, 3, GL_FLOAT, GL_FALSE, stride, offsetof(CylinderVertex, first));
-    AttributeArray(1, 3, GL_FLOAT, GL_FALSE, stride, offsetof(CylinderVertex, second));
-    AttributeArray(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, offsetof(CylinderVertex, firstColor));
-    AttributeArray(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, offsetof(CylinderVertex, secondColor));
-    AttributeArray(4, 2, GL_BYTE, GL_FALSE, stride, offsetof(CylinderVertex, corner));
-    glDrawArrays(GL_QUADS, 0, b.cylinderVertices);
-    for (GLuint i = 0; i < 5; ++i)
+    const ProgramInUse use(*program, frame, radius,
+                           cylinders ? b.cylindersOpaque : b.spheresOpaque);
+    glBindBuffer(GL_ARRAY_BUFFER, cylinders ? b.cylinderBuffer : b.sphereBuffer);
+    const std::vector<VertexField>& fields = cylinders ? kCylinderFields : kSphereFields;
+    const GLsizei stride = cylinders ? sizeof(CylinderVertex) : sizeof(SphereVertex);
+    for (GLuint i = 0; i < fields.size(); ++i)
+        AttributeArray(i, fields[i].size, fields[i].type, fields[i].normalised, stride,
+                       fields[i].offset);
+    glDrawArrays(GL_QUADS, 0, vertices);
+    for (GLuint i = 0; i < fields.size(); ++i)
         glDisableVertexAttribArray(i);
 }
 
@@ -508,7 +511,7 @@ bool ImpostorRenderer::DrawSpheres(const Molecule& mol, const float* modelView, 
     if (!Begin(modelView, frame) || !ProgramFor(false, frame.key.Code()) ||
         !ReadyFor(mol, false, b))
         return false;
-    DrawSphereBuffer(*b, frame, radius);
+    DrawBuffer(*b, frame, radius, false);
     return true;
 }
 
@@ -519,8 +522,8 @@ bool ImpostorRenderer::DrawSticks(const Molecule& mol, const float* modelView, f
     if (!Begin(modelView, frame) || !ProgramFor(false, frame.key.Code()) ||
         !ProgramFor(true, frame.key.Code()) || !ReadyFor(mol, true, b))
         return false;
-    DrawCylinderBuffer(*b, frame, stickRadius);
-    DrawSphereBuffer(*b, frame, ballRadius);
+    DrawBuffer(*b, frame, stickRadius, true);
+    DrawBuffer(*b, frame, ballRadius, false);
     return true;
 }
 

@@ -61,8 +61,7 @@ private:
     bool ReadyFor(const Molecule& mol, bool cylinders, MoleculeBuffers*& buffers);
     bool Begin(const float* modelView, Frame& frame);
     const ShaderProgram* ProgramFor(bool cylinders, unsigned code);
-    void DrawSphereBuffer(const MoleculeBuffers& b, const Frame& frame, float radius);
-    void DrawCylinderBuffer(const MoleculeBuffers& b, const Frame& frame, float radius);
+    void DrawBuffer(const MoleculeBuffers& b, const Frame& frame, float radius, bool cylinders);
     void FreeDropped();
 
     int m_available = -1; // -1 not yet asked

@@ -20,22 +20,23 @@ bool LeadingVersion(const char* text, int& major, int& minor) {
     return text && std::sscanf(text, "%d.%d", &major, &minor) == 2;
 }
 
-std::string ShaderLog(GLuint shader) {
+// The info log of a shader or a program, read through the matching pair of GL calls.
+template <typename GetValue, typename GetLog>
+std::string InfoLog(GLuint object, GetValue getValue, GetLog getLog) {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getValue(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
     if (length > 0)
-        glGetShaderInfoLog(shader, length, nullptr, &log[0]);
+        getLog(object, length, nullptr, &log[0]);
     return log;
 }
 
+std::string ShaderLog(GLuint shader) {
+    return InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+}
+
 std::string ProgramLog(GLuint program) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string log(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        glGetProgramInfoLog(program, length, nullptr, &log[0]);
-    return log;
+    return InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
 }
 
 // A compiled shader, or 0 with the compiler's complaint appended to log.

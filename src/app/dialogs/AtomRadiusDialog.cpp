@@ -1,6 +1,7 @@
 // The Atom Radius window.
 #include "app/dialogs/AtomRadiusDialog.h"
 
+#include "app/dialogs/DialogParts.h"
 #include "appearance/Radii.h"
 #include "document/VornDoc.h"
 
@@ -33,12 +34,6 @@ constexpr std::pair<const char*, int> kSchemeButtons[5] = {
 
 QString RadiusText(float radius) {
     return QString::number(static_cast<double>(radius), 'g', 6);
-}
-
-QPushButton* Button(const char* label, QWidget* parent) {
-    auto* button = new QPushButton(label, parent);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -78,27 +73,12 @@ AtomRadiusDialog::AtomRadiusDialog(const CVornDoc& doc, QWidget* parent)
     right->addWidget(m_elements);
     right->addLayout(fields);
 
-    auto* apply = Button("Apply", this);
-    auto* ok = Button("OK", this);
-    auto* cancel = Button("Cancel", this);
-    connect(apply, &QPushButton::clicked, this, [this] { Apply(); });
-    connect(ok, &QPushButton::clicked, this, [this] {
-        if (Apply())
-            accept();
-    });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(apply);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
     auto* columns = new QHBoxLayout;
     columns->addWidget(schemes);
     columns->addLayout(right);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    layout->addLayout(buttons);
+    layout->addLayout(ApplyOkCancel(this, [this] { return Apply(); }));
     ShowScheme();
 }
 

@@ -2,6 +2,7 @@
 #include "app/dialogs/CustomColorsDialog.h"
 
 #include "app/dialogs/ColorDialog.h"
+#include "app/dialogs/DialogParts.h"
 #include "app/dialogs/SequenceDialog.h"
 #include "document/VornDoc.h"
 
@@ -37,12 +38,6 @@ int IntValue(const QLineEdit* field) {
     bool ok = false;
     const int value = field->text().trimmed().toInt(&ok);
     return ok ? value : 0;
-}
-
-QPushButton* Button(const char* label, QWidget* parent) {
-    auto* button = new QPushButton(label, parent);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -121,28 +116,16 @@ CustomColorsDialog::CustomColorsDialog(const CVornDoc& doc, QWidget* parent)
     colorColumn->addWidget(m_applySaved);
     colorColumn->addStretch();
 
-    auto* apply = Button("Apply", this);
-    auto* ok = Button("OK", this);
-    auto* cancel = Button("Cancel", this);
-    connect(apply, &QPushButton::clicked, this, [this] { emit applied(Request()); });
-    connect(ok, &QPushButton::clicked, this, [this] {
-        emit applied(Request());
-        accept();
-    });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(apply);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
     auto* columns = new QHBoxLayout;
     columns->addWidget(schemes);
     columns->addLayout(lists);
     columns->addLayout(colorColumn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    layout->addLayout(buttons);
+    layout->addLayout(ApplyOkCancel(this, [this] {
+        emit applied(Request());
+        return true;
+    }));
     m_schemes[kColorByElement]->setChecked(true);
 }
 

@@ -1,6 +1,7 @@
 // The "Download from PDB Database" window over Qt Network.
 #include "app/dialogs/DownloadDialog.h"
 
+#include "app/dialogs/DialogParts.h"
 #include "document/StructureDownload.h"
 
 #include <QComboBox>
@@ -77,10 +78,8 @@ DownloadDialog::DownloadDialog(const std::vector<std::string>& servers,
     grid->addWidget(m_servers, 0, 1);
     grid->addWidget(new QLabel("PDB id:", this), 1, 0);
     grid->addWidget(m_codes, 1, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = OkCancel(this); // OK and Cancel run this window's own
     m_ok = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &DownloadDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &DownloadDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(new QLabel("Format for database request:", this));

@@ -1,6 +1,8 @@
 // The "Coordinate File Options" and "Open Coordiante and Trajectory" windows.
 #include "app/dialogs/FileDialogs.h"
 
+#include "app/dialogs/DialogParts.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,13 +36,6 @@ QGroupBox* ModeGroup(const QString& title, QButtonGroup*& group, int mode, QWidg
     if (QAbstractButton* chosen = group->button(mode >= 0 && mode <= 2 ? mode : 0))
         chosen->setChecked(true);
     return box;
-}
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
 }
 
 } // namespace

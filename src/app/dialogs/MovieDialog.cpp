@@ -1,6 +1,8 @@
 // The movie window and its codec choice.
 #include "app/dialogs/MovieDialog.h"
 
+#include "app/WaitCursor.h"
+#include "app/dialogs/DialogParts.h"
 #include "app/dialogs/PictureDialogs.h"
 
 #include <QApplication>
@@ -42,15 +44,6 @@ bool Offers(const std::vector<MovieCodecInfo>& available, MovieCodec codec) {
     return std::any_of(available.begin(), available.end(),
                        [codec](const MovieCodecInfo& info) { return info.codec == codec; });
 }
-
-// Restores the arrow cursor however the recording ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -113,10 +106,8 @@ CompressionOptionsDialog::CompressionOptionsDialog(MovieContainer container, Mov
     auto* form = new QFormLayout;
     form->addRow("Compressor:", m_codecs);
     form->addRow("Compression Quality:", qualityRow);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = OkCancel(this);
     buttons->button(QDialogButtonBox::Ok)->setEnabled(!m_available.empty());
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

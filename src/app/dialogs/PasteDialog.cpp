@@ -1,6 +1,8 @@
 // The "Paste ASCII Text" window.
 #include "app/dialogs/PasteDialog.h"
 
+#include "app/dialogs/DialogParts.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -81,10 +83,7 @@ PasteDialog::PasteDialog(const PasteCounts& counts, Refusal refusal, QWidget* pa
     connect(m_modes, &QButtonGroup::idToggled, this, [this] { EnableFields(); });
     EnableFields();
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &PasteDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancel(this)); // OK runs this window's accept()
 }
 
 QRadioButton* PasteDialog::ModeButton(int mode) {

@@ -1,6 +1,7 @@
 // The size window of Export Image and the print and copy options window.
 #include "app/dialogs/PictureDialogs.h"
 
+#include "app/dialogs/DialogParts.h"
 #include "output/ImageFiles.h"
 
 #include <QButtonGroup>
@@ -30,13 +31,6 @@ int PixelCount(const QString& text) {
     bool ok = false;
     const uint value = text.trimmed().toUInt(&ok);
     return ok && value >= 1 && value <= ImageSizeDialog::kMaxSide ? static_cast<int>(value) : 0;
-}
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The "Save Coordinates" and "Export Trajectory" windows.
 #include "app/dialogs/SavingDialogs.h"
 
+#include "app/dialogs/DialogParts.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,19 +28,6 @@ namespace {
 
 const char* const kTypeFilters[3] = {"PDB files (*.pdb *.PDB)", "XYZ files (*.xyz *.XYZ)",
                                      "CRD files (*.crd *.CRD)"};
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
-QPushButton* Button(const char* label, QWidget* parent) {
-    auto* button = new QPushButton(label, parent);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // A frame number as typed; an empty field reads as 0, which no range accepts.
 int FrameOf(const QLineEdit* field) {

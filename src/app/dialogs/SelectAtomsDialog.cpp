@@ -1,6 +1,7 @@
 // The "Select Atoms" window.
 #include "app/dialogs/SelectAtomsDialog.h"
 
+#include "app/dialogs/DialogParts.h"
 #include "model/Molecule.h"
 
 #include <QDialogButtonBox>
@@ -36,10 +37,7 @@ SelectAtomsDialog::SelectAtomsDialog(std::vector<AtomEntry> atoms, QWidget* pare
         });
         layout->addWidget(m_choices[f]);
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancel(this));
     m_choices[kAllAtoms]->setChecked(true);
     Fill();
     resize(320, 420);
