@@ -1,7 +1,7 @@
 // Measurement table: the picking rule, bounds-checked accessors and the measured geometry.
 #include "analysis/MeasureTable.h"
 
-#include "core/VornError.h"
+#include "RaisedError.h"
 
 #include <algorithm>
 #include <array>
@@ -31,16 +31,6 @@ MeasureTable Picked(Molecule& mol, std::vector<int> atoms) {
     for (int atom : atoms)
         table.TogglePick(1, &mol, atom);
     return table;
-}
-
-void ExpectError(const std::function<void()>& call, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no error, expected " << message;
-    } catch (const VornError& e) {
-        EXPECT_EQ(e.Message(), message);
-        EXPECT_EQ(e.Source(), "measure");
-    }
 }
 
 TEST(MeasureTable, PickingRuleRemovesEndsIgnoresMiddleAndFifth) {
@@ -73,15 +63,14 @@ TEST(MeasureTable, AccessorsFollowTheMoleculeAndRefuseIndicesPastWhatIsPicked) {
     table.Recompute();
     EXPECT_EQ((std::array{table.x(1), table.y(1), table.z(1)}), (std::array{-4.0f, -5.0f, 1.0f}));
     EXPECT_NEAR(table.Bond(0), 5.0f, 1e-6);
-    ExpectError([&] { table.x(2); }, "x index out of bounds");
-    ExpectError([&] { table.y(-1); }, "y index out of bounds");
-    ExpectError([&] { table.z(2); }, "z index out of bounds");
-    ExpectError([&] { table.Id(2); }, "Id index out of bounds");
-    ExpectError([&] { table.Model(2); }, "Model index out of bounds");
-    ExpectError([&] { table.Bond(1); }, "Bond index out of bounds");
-    ExpectError([&] { table.Angle(0); }, "Angle index out of bounds");
-    ExpectError([&] { table.Torsion(); }, "Torsion index out of bounds");
-    ExpectError([&] { table.Color(2); }, "Index out of bounds");
+    const std::pair<std::function<void()>, const char*> refused[] = {
+        {[&] { table.x(2); }, "x index"},         {[&] { table.y(-1); }, "y index"},
+        {[&] { table.z(2); }, "z index"},         {[&] { table.Id(2); }, "Id index"},
+        {[&] { table.Model(2); }, "Model index"}, {[&] { table.Bond(1); }, "Bond index"},
+        {[&] { table.Angle(0); }, "Angle index"}, {[&] { table.Torsion(); }, "Torsion index"},
+        {[&] { table.Color(2); }, "Index"}};
+    for (const auto& [call, what] : refused)
+        EXPECT_EQ(SourcedErrorOf(call), std::string("measure: ") + what + " out of bounds");
 }
 
 TEST(MeasureTable, AnglesAndTorsionsOfBuiltPoints) {

@@ -191,8 +191,6 @@ TEST(VornSurfaceReport, ATemporarySurfaceIsDestroyedAndABuiltOneKept) {
     Build(mol);
     EXPECT_EQ(SurfaceAreaReport(mol, false, nullptr), report);
     EXPECT_TRUE(mol.surface.valid);
-    EXPECT_STREQ(kResidueAreaTitle, "Residue Surface Areas (in Angstrom^2)");
-    EXPECT_STREQ(kAtomAreaTitle, "Atomic Surface Areas (in Angstrom^2)");
 }
 
 } // namespace

@@ -1,11 +1,17 @@
 // What the GUI tests share.
 #include "AppTestSupport.h"
 
+#include "app/QtSettingsStore.h"
 #include "app/dialogs/ReadingTrajectoryDialog.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -126,6 +132,41 @@ void Wait(int milliseconds) {
     clock.start();
     while (clock.elapsed() < milliseconds)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void Click(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    button->click();
+    QApplication::processEvents();
+}
+
+void ClickOk(QWidget* window) {
+    window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
+
+void Type(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(field, &key);
+    QApplication::processEvents();
+}
+
+QStringList LabelTexts(QWidget* window) {
+    QStringList texts;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+QByteArray FileBytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return file.readAll();
+}
+
+void FreshSettings::SetUp() {
+    QFile::remove(QtSettingsStore().FileName());
 }
 
 } // namespace vorn

@@ -9,15 +9,20 @@
 #include "render/VornView.h"
 
 #include <QImage>
+#include <QPushButton>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 
+class QAbstractButton;
 class QAction;
+class QLineEdit;
 class QWidget;
 
 namespace vorn {
@@ -75,9 +80,48 @@ int CoveredPixels(const QImage& picture);
 // Processes events for a while.
 void Wait(int milliseconds);
 
+// Clicks and lets the events it caused run; fails the test when there is no button.
+void Click(QAbstractButton* button);
+// Clicks the OK of a window's standard button row (the events run in the caller's loop).
+void ClickOk(QWidget* window);
+// Replaces a field's whole text in one edit, as typing over its selection does.
+void Type(QLineEdit* field, const QString& text);
+// The texts of a window's labels.
+QStringList LabelTexts(QWidget* window);
+// A file's bytes; fails the test when it cannot be read.
+QByteArray FileBytes(const std::string& path);
+
 // The top-level window of a type that is shown, or null.
 template <typename W>
 W* Shown();
+
+// The button, check box or radio button of a window with this text (null, and a failure, when
+// there is none).
+template <typename B = QPushButton>
+B* Labelled(QWidget* window, const QString& text);
+
+// Runs a menu command and returns the window of type W it showed (null when none).
+template <typename W>
+W* Open(RunningApp& run, const QString& path) {
+    Trigger(&run.Frame(), path);
+    return Shown<W>();
+}
+
+// For ModalHand::onWindow: accepts every window of type W and leaves the others.
+template <typename W>
+bool AcceptWindow(QWidget* window) {
+    auto* found = qobject_cast<W*>(window);
+    if (found)
+        found->accept();
+    return found != nullptr;
+}
+
+// A test that starts from the default settings and leaves none behind for the tests after it.
+class FreshSettings : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { SetUp(); }
+};
 
 } // namespace vorn
 
@@ -90,6 +134,15 @@ W* Shown() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* found = qobject_cast<W*>(w); found && found->isVisible())
             return found;
+    return nullptr;
+}
+
+template <typename B>
+B* Labelled(QWidget* window, const QString& text) {
+    for (B* b : window->findChildren<B*>())
+        if (b->text() == text)
+            return b;
+    ADD_FAILURE() << "no control \"" << text.toStdString() << "\"";
     return nullptr;
 }
 

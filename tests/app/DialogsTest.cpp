@@ -2,7 +2,6 @@
 // which has none yet, built directly), its controls moved, typed into and clicked, and checked by
 // what the window shows and what becomes of the view, the document and the drawn picture.
 #include "AppTestSupport.h"
-#include "app/QtSettingsStore.h"
 #include "app/dialogs/AnimateDialog.h"
 #include "app/dialogs/ColorDialog.h"
 #include "app/dialogs/CustomResolutionDialog.h"
@@ -12,13 +11,8 @@
 #include "app/dialogs/SelectAtomsDialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QFile>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTableWidget>
@@ -28,49 +22,6 @@
 namespace vorn {
 
 namespace {
-
-// The button, check box or radio button of a window with this text (null when there is none).
-template <typename B = QPushButton>
-B* Labelled(QWidget* window, const QString& text) {
-    for (B* b : window->findChildren<B*>())
-        if (b->text() == text)
-            return b;
-    ADD_FAILURE() << "no control \"" << text.toStdString() << "\"";
-    return nullptr;
-}
-
-void Click(QAbstractButton* button) {
-    ASSERT_NE(button, nullptr);
-    button->click();
-    QApplication::processEvents();
-}
-
-// The OK of a window's standard button row.
-void ClickOk(QWidget* window) {
-    Click(window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
-}
-
-// Replaces a field's whole text in one edit, as pasting over it does.
-void Paste(QLineEdit* field, const QString& text) {
-    field->setFocus();
-    field->selectAll();
-    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
-    QApplication::sendEvent(field, &key);
-    QApplication::processEvents();
-}
-
-QStringList LabelTexts(QWidget* window) {
-    QStringList texts;
-    for (QLabel* label : window->findChildren<QLabel*>())
-        texts << label->text();
-    return texts;
-}
-
-template <typename W>
-W* Open(RunningApp& run, const QString& menuPath) {
-    Trigger(&run.Frame(), menuPath);
-    return Shown<W>();
-}
 
 testing::AssertionResult SameColor(QRgb seen, QRgb wanted) {
     if (std::abs(qRed(seen) - qRed(wanted)) <= 1 && std::abs(qGreen(seen) - qGreen(wanted)) <= 1 &&
@@ -88,12 +39,7 @@ long Brightness(const QImage& picture) {
     return sum;
 }
 
-// Every test starts from the default settings and leaves none behind for the tests after it.
-class Dialogs : public testing::Test {
-protected:
-    void SetUp() override { QFile::remove(QtSettingsStore().FileName()); }
-    void TearDown() override { SetUp(); }
-};
+using Dialogs = FreshSettings;
 
 TEST_F(Dialogs, AnimateShowsPlaysAndChoosesFrames) {
     {
@@ -151,10 +97,6 @@ TEST_F(Dialogs, MoleculeSelectionListsAndChangesTheChosenMolecules) {
     auto* window = Open<MoleculeSelectionDialog>(run, "Molecule/Molecule Selection");
     ASSERT_NE(window, nullptr);
     auto* table = window->findChild<QTableWidget*>();
-    QStringList headers;
-    for (int c = 0; c < table->columnCount(); ++c)
-        headers << table->horizontalHeaderItem(c)->text();
-    EXPECT_EQ(headers.join(',').toStdString(), "Molecule,Status,Selected,Atoms,Frames");
     const auto rows = [&] {
         std::vector<std::string> lines;
         for (int r = 0; r < table->rowCount(); ++r) {
@@ -213,20 +155,20 @@ TEST_F(Dialogs, BackgroundColorAppliesOnApplyOkAndAutomatically) {
     EXPECT_FALSE(slider("Alpha")->isEnabled()); // the background has no alpha
     EXPECT_FALSE(field("Alpha")->isEnabled());
     // A number out of range is refused: the field shows the colour's component again.
-    Paste(field("Red"), "300");
+    Type(field("Red"), "300");
     EXPECT_EQ(field("Red")->text().toStdString(), "0");
     EXPECT_TRUE(SameColor(color->Working().rgb(), qRgb(0, 0, 0)));
     slider("Red")->setValue(200);
-    Paste(field("Red"), "300");
+    Type(field("Red"), "300");
     EXPECT_EQ(field("Red")->text().toStdString(), "200"); // what the slider shows and Apply applies
     EXPECT_TRUE(SameColor(color->Working().rgb(), qRgb(200, 0, 0)));
-    Paste(field("Green"), "100");
+    Type(field("Green"), "100");
     EXPECT_EQ(slider("Green")->value(), 100);
     EXPECT_EQ(background[0], 0.0f); // nothing applied yet
     Click(Labelled(color, "Apply"));
     EXPECT_TRUE(background[0] == 200 / 255.0f && background[1] == 100 / 255.0f);
     EXPECT_TRUE(SameColor(run.Picture().pixel(0, 0), qRgb(200, 100, 0)));
-    Paste(field("Blue"), "50");
+    Type(field("Blue"), "50");
     Click(Labelled(color, "OK"));
     EXPECT_EQ(Shown<ColorDialog>(), nullptr);
     EXPECT_TRUE(SameColor(run.Picture().pixel(0, 0), qRgb(200, 100, 50)));
@@ -240,7 +182,7 @@ TEST_F(Dialogs, BackgroundColorAppliesOnApplyOkAndAutomatically) {
     EXPECT_FALSE(Labelled(color, "Apply")->isEnabled());
     slider("Green")->setValue(0);
     EXPECT_EQ(background[1], 0.0f);
-    Paste(field("Red"), "10");
+    Type(field("Red"), "10");
     EXPECT_TRUE(SameColor(run.Picture().pixel(0, 0), qRgb(10, 0, 50)));
 }
 
@@ -253,7 +195,6 @@ TEST_F(Dialogs, CustomResolutionStartsFromTheViewAndAppliesItsSliders) {
     EXPECT_EQ(p.resolution, kMediumResolution);
     auto* window = Open<CustomResolutionDialog>(run, "View/Graphics Quality/Custom ...");
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->windowTitle().toStdString(), "Geometric Resolution/Polygon Count");
     // The view's values as slider positions, and the sliders' positions.
     const auto viewValues = [&] {
         return std::vector<int>{p.res.atomRes,
@@ -310,14 +251,12 @@ TEST_F(Dialogs, LightingStartsFromTheViewAndAppliesItsChanges) {
         EXPECT_EQ(window->ColorField(k)->text().toStdString(), "255");
     EXPECT_EQ(window->ShinySlider()->value(), 11);
     EXPECT_EQ(window->SpecularSlider()->value(), 30);
-    EXPECT_TRUE(LabelTexts(window).contains("11% shiny"));
-    EXPECT_TRUE(LabelTexts(window).contains("30% specular"));
     EXPECT_TRUE(window->AutomaticApply()->isChecked());
 
     const CVornView& view = run.View();
-    Paste(window->ColorField(1), "128");
+    Type(window->ColorField(1), "128");
     EXPECT_EQ(view.Lighting().color[1], 128);
-    Paste(window->ColorField(1), "300"); // refused: the last value comes back
+    Type(window->ColorField(1), "300"); // refused: the last value comes back
     EXPECT_EQ(window->ColorField(1)->text().toStdString(), "128");
     EXPECT_EQ(view.Lighting().color[1], 128);
     Click(window->Switch(3)); // back
@@ -426,6 +365,7 @@ TEST_F(Dialogs, OpenCoordinatesAndTrajectoryRefusesEmptyNamesAndReadsAPair) {
     EXPECT_EQ(hand.messages, std::vector<std::string>{"Please enter a trajectory file name"});
     EXPECT_EQ(run.Doc().MoleculeCount(), 0);
     EXPECT_EQ(run.Frame().windowTitle().toStdString(), "No Molecule loaded - Vorn");
+    EXPECT_EQ(CoveredPixels(run.Picture()), 0);
 
     open(pdb, dcd);
     EXPECT_TRUE(hand.messages.empty());

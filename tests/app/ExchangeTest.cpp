@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -41,16 +40,6 @@ namespace {
 
 const char kDownloadFailed[] = "Unable to download pdb entry -- please check server and pdb id";
 const char kReadFailed[] = "Can't read pdb file -- please check server and pdb id";
-
-QByteArray FileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
-    return file.readAll();
-}
-
-void ClickOk(QWidget* window) {
-    window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-}
 
 // A window of type W answered by act: the first time it comes up act runs and OK is clicked;
 // whenever it comes up again (after a refusal) again runs and may ask for OK once more (true), or
@@ -106,8 +95,8 @@ QString Column(int count, const std::function<double(int)>& value) {
 } // namespace
 
 // The column goes into every atom; the colours of the open Custom Colors window and the
-// temperature tube follow the new values.
-TEST(Exchange, PastedColumnRecoloursAndReshapesTheMolecule) {
+// temperature tube follow the new values. Refusals keep the window open and the atoms as they are.
+TEST(Exchange, PastedColumnsAndTheirRefusals) {
     RunningApp app({kData + "/1crn.pdb"});
     Molecule& mol = *app.Doc().primary;
     ASSERT_EQ(mol.AtomCount(), 327);
@@ -141,16 +130,12 @@ TEST(Exchange, PastedColumnRecoloursAndReshapesTheMolecule) {
     EXPECT_LT(first.profileA, 0.3f);
     EXPECT_GT(last.profileA, 2.1f);
     EXPECT_GT(CoveredPixels(app.Picture()), 1000);
-}
 
-// The window's fields follow its mode; a refusal keeps it open and changes nothing.
-TEST(Exchange, PasteRefusalsKeepTheWindowAndTheAtoms) {
-    RunningApp app({kData + "/1crn.pdb"});
-    Molecule& mol = *app.Doc().primary;
+    // The window's fields follow its mode; a refusal keeps it open and changes nothing.
     const std::vector<float> before = Temperatures(mol);
     QApplication::clipboard()->setText("1 2 3");
-    ModalHand hand;
-    int seen = 0;
+    hand.messages.clear();
+    seen = 0;
     QStringList labels;
     Answer<PasteDialog>(hand, seen, [&](PasteDialog* d) {
         for (QLabel* label : d->findChildren<QLabel*>())
@@ -491,8 +476,8 @@ TEST_F(Download, FailuresLeaveNothingBehind) {
 }
 
 // A template without a marker is refused before anything is asked of the server; Cancel stops a
-// download that hangs.
-TEST_F(Download, BadTemplateAndCancel) {
+// download that hangs; a download that ends leaves its file with the window until it goes.
+TEST_F(Download, TheWindowRefusesCancelsAndOwnsItsFile) {
     RunningApp app;
     EXPECT_EQ(Fetch(app, "1crn", "http://%SERVER%/files/1crn.pdb"),
               std::vector<std::string>{"Invalid query format!"});
@@ -514,37 +499,35 @@ TEST_F(Download, BadTemplateAndCancel) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(Left().isEmpty());
     EXPECT_EQ(app.Doc().MoleculeCount(), 0);
-}
 
-// The window on its own: the server list sorted with the first entry chosen, the amount read, and
-// the file, named with the URL's ending, which goes with the window.
-TEST_F(Download, WindowShowsTheAmountReadAndOwnsItsFile) {
+    // The window on its own: the server list sorted with the first entry chosen, the amount read,
+    // and the file, named with the URL's ending, which goes with the window.
     auto owned = std::make_unique<DownloadDialog>(
         std::vector<std::string>{"zeta.org", server.Host().toStdString(), "Alpha.org"},
         std::vector<std::string>{"1ckw", "9abc"});
-    DownloadDialog& dialog = *owned;
+    DownloadDialog& window = *owned;
     QStringList servers;
-    for (int i = 0; i < dialog.ServerBox()->count(); ++i)
-        servers << dialog.ServerBox()->itemText(i);
+    for (int i = 0; i < window.ServerBox()->count(); ++i)
+        servers << window.ServerBox()->itemText(i);
     EXPECT_EQ(servers, (QStringList{server.Host(), "Alpha.org", "zeta.org"}));
-    EXPECT_EQ(dialog.ServerBox()->currentText(), "zeta.org");
-    EXPECT_EQ(dialog.CodeBox()->currentText(), "1ckw");
-    EXPECT_EQ(dialog.TemplateBox()->currentText(), "http://%SERVER%/pdb/files/%PDBID%.pdb.gz");
+    EXPECT_EQ(window.ServerBox()->currentText(), "zeta.org");
+    EXPECT_EQ(window.CodeBox()->currentText(), "1ckw");
+    EXPECT_EQ(window.TemplateBox()->currentText(), "http://%SERVER%/pdb/files/%PDBID%.pdb.gz");
 
-    dialog.ServerBox()->setCurrentText(server.Host());
-    dialog.CodeBox()->setCurrentText("1536");
-    dialog.TemplateBox()->setCurrentText("http://%SERVER%/files/%PDBID%.pdb?format=1");
-    dialog.show();
-    ClickOk(&dialog);
+    window.ServerBox()->setCurrentText(server.Host());
+    window.CodeBox()->setCurrentText("1536");
+    window.TemplateBox()->setCurrentText("http://%SERVER%/files/%PDBID%.pdb?format=1");
+    window.show();
+    ClickOk(&window);
     QElapsedTimer clock;
     clock.start();
-    while (dialog.Downloading() && clock.elapsed() < 10000)
+    while (window.Downloading() && clock.elapsed() < 10000)
         Wait(10);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.StatusLine()->text(), "1.50kb read");
-    EXPECT_EQ(dialog.Code(), "1536");
-    EXPECT_TRUE(dialog.FileName().endsWith(".pdb"));
-    EXPECT_EQ(QFile(dialog.FileName()).size(), 1536);
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(window.StatusLine()->text(), "1.50kb read");
+    EXPECT_EQ(window.Code(), "1536");
+    EXPECT_TRUE(window.FileName().endsWith(".pdb"));
+    EXPECT_EQ(QFile(window.FileName()).size(), 1536);
     EXPECT_EQ(Left().size(), 1);
     owned.reset();
     EXPECT_TRUE(Left().isEmpty());

@@ -1,7 +1,7 @@
-// Picking in the window as a user does it: atoms clicked where they are drawn fill the Measure
-// window with values an independent computation gives, a clicked bond turns in the Adjust Torsion
-// Angle window and turns back, two molecules are aligned and their RMSD read, and the font window
-// pauses playback and resumes it where it was.
+// Picking in the window as a user does it: atoms clicked where they are drawn show in the status
+// bar and fill the Measure window with values an independent computation gives, a clicked bond
+// turns in the Adjust Torsion Angle window and turns back, two molecules are aligned and their RMSD
+// read, and the font window pauses playback and resumes it where it was.
 #include "AppTestSupport.h"
 #include "app/dialogs/AlignmentDialog.h"
 #include "app/dialogs/MeasureDialog.h"
@@ -11,7 +11,6 @@
 #include <QFontDialog>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -45,11 +44,8 @@ ScreenPoint Project(RunningApp& run, const Vec& scene) {
     return {(xn + 1) / 2 * w, (1 - yn) / 2 * h, -ez};
 }
 
-// An atom that a click at its place picks: nothing else that takes a pick name (another atom, a
-// bond's midpoint) lies nearer the eye within 8 pixels of it. The atoms tried are those named,
-// in order; the first that qualifies, and not yet taken, is returned.
-std::optional<int> Clickable(RunningApp& run, const Molecule& mol, const std::vector<int>& tried,
-                             const std::vector<int>& taken = {}) {
+// Where the names picks can hit are drawn: the atoms, then the bonds' midpoints.
+std::vector<ScreenPoint> Named(RunningApp& run, const Molecule& mol) {
     std::vector<ScreenPoint> named;
     for (int i = 0; i < mol.AtomCount(); ++i)
         named.push_back(Project(run, DisplayPosition(mol, i)));
@@ -57,18 +53,27 @@ std::optional<int> Clickable(RunningApp& run, const Molecule& mol, const std::ve
         const Vec p = DisplayPosition(mol, b.first), q = DisplayPosition(mol, b.second);
         named.push_back(Project(run, {(p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2}));
     }
-    for (int atom : tried) {
-        if (std::find(taken.begin(), taken.end(), atom) != taken.end())
+    return named;
+}
+
+// A name (as Named numbers them) that a click at its place picks: nothing else that takes a pick
+// name lies nearer the eye within 8 pixels of it. The names tried are those given, in order; the
+// first that qualifies, and not yet taken, is returned.
+std::optional<int> Clickable(RunningApp& run, const Molecule& mol, const std::vector<int>& tried,
+                             const std::vector<int>& taken = {}) {
+    const std::vector<ScreenPoint> named = Named(run, mol);
+    for (int name : tried) {
+        if (std::find(taken.begin(), taken.end(), name) != taken.end())
             continue;
-        const ScreenPoint a = named[size_t(atom)];
+        const ScreenPoint a = named[size_t(name)];
         bool front = a.x > 10 && a.y > 10 && a.x < run.GlView().width() - 10 &&
                      a.y < run.GlView().height() - 10;
         for (size_t k = 0; k < named.size() && front; ++k)
-            if (k != size_t(atom) && std::abs(named[k].x - a.x) < 8 &&
+            if (k != size_t(name) && std::abs(named[k].x - a.x) < 8 &&
                 std::abs(named[k].y - a.y) < 8 && named[k].depth <= a.depth)
                 front = false;
         if (front)
-            return atom;
+            return name;
     }
     return std::nullopt;
 }
@@ -108,6 +113,13 @@ TEST(Picking, AtomsClickedFillTheMeasureWindow) {
     ASSERT_TRUE(first);
     Click(run, Project(run, DisplayPosition(mol, *first)));
     EXPECT_EQ(run.Doc().measures.Count(), 0);
+    const Atom& shown = mol.atoms[size_t(*first)];
+    QStringList panes;
+    for (QLabel* label : run.Frame().statusBar()->findChildren<QLabel*>())
+        panes << label->text();
+    EXPECT_TRUE(panes.contains(QString::number(shown.serial))) << panes.join("|").toStdString();
+    EXPECT_TRUE(panes.contains(QString(shown.name)));
+    EXPECT_TRUE(panes.contains(QString(shown.resName) + QString::number(shown.resSeq)));
 
     Trigger(&run.Frame(), "Measure/Coordinates ...");
     auto* window = Shown<MeasureDialog>();
@@ -137,38 +149,16 @@ TEST(Picking, AtomsClickedFillTheMeasureWindow) {
     EXPECT_NEAR(window->Text("Angle ABC").toDouble(), angle, 0.0015);
     EXPECT_FALSE(window->Text("Torsion ABCD").isEmpty());
 
-    // B again changes nothing; D again takes D away; A again takes A away.
-    Click(run, Project(run, DisplayPosition(mol, picked[1])));
-    EXPECT_EQ(run.Doc().measures.Count(), 4);
-    Click(run, Project(run, DisplayPosition(mol, picked[3])));
-    EXPECT_EQ(run.Doc().measures.Count(), 3);
-    EXPECT_TRUE(window->Text("Torsion ABCD").isEmpty());
+    // A again takes A away: the window shows what is left from its first row on.
     Click(run, Project(run, DisplayPosition(mol, picked[0])));
-    ASSERT_EQ(run.Doc().measures.Count(), 2);
-    EXPECT_EQ(run.Doc().measures.Entry(0).atom, picked[1]);
+    ASSERT_EQ(run.Doc().measures.Count(), 3);
     EXPECT_EQ(window->Text("Bond AB"), Fixed(Distance(p[1], p[2])));
+    EXPECT_TRUE(window->Text("Torsion ABCD").isEmpty());
     for (QPushButton* button : window->findChildren<QPushButton*>())
         if (button->text() == "Clear")
             button->click();
     EXPECT_EQ(run.Doc().measures.Count(), 0);
     EXPECT_TRUE(window->Text("X", 0).isEmpty());
-}
-
-TEST(Picking, StatusBarShowsThePickedAtom) {
-    RunningApp run({kData + "/1crn.pdb"});
-    Molecule& mol = *run.Doc().primary;
-    std::vector<int> all(size_t(mol.AtomCount()));
-    std::iota(all.begin(), all.end(), 0);
-    const std::optional<int> atom = Clickable(run, mol, all);
-    ASSERT_TRUE(atom);
-    Click(run, Project(run, DisplayPosition(mol, *atom)));
-    const Atom& a = mol.atoms[size_t(*atom)];
-    QStringList panes;
-    for (QLabel* label : run.Frame().statusBar()->findChildren<QLabel*>())
-        panes << label->text();
-    EXPECT_TRUE(panes.contains(QString::number(a.serial))) << panes.join("|").toStdString();
-    EXPECT_TRUE(panes.contains(QString(a.name)));
-    EXPECT_TRUE(panes.contains(QString(a.resName) + QString::number(a.resSeq)));
 }
 
 TEST(Picking, AClickedBondTurnsAndTurnsBack) {
@@ -181,20 +171,11 @@ TEST(Picking, AClickedBondTurnsAndTurnsBack) {
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(window->Slider()->isEnabled()); // no bond yet
     // A bond whose midpoint is clickable and whose smaller side can turn.
-    for (size_t j = 0; j < mol.bonds.size(); ++j) {
-        const Bond& b = mol.bonds[j];
-        const Vec p = DisplayPosition(mol, b.first), q = DisplayPosition(mol, b.second);
-        const ScreenPoint mid =
-            Project(run, {(p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2});
-        bool front = mid.x > 10 && mid.y > 10 && mid.x < run.GlView().width() - 10 &&
-                     mid.y < run.GlView().height() - 10;
-        for (int i = 0; i < mol.AtomCount() && front; ++i) {
-            const ScreenPoint s = Project(run, DisplayPosition(mol, i));
-            front =
-                !(std::abs(s.x - mid.x) < 8 && std::abs(s.y - mid.y) < 8 && s.depth <= mid.depth);
-        }
-        if (!front)
-            continue;
+    std::vector<int> bonds(mol.bonds.size()), tried;
+    std::iota(bonds.begin(), bonds.end(), mol.AtomCount());
+    while (const std::optional<int> bond = Clickable(run, mol, bonds, tried)) {
+        tried.push_back(*bond);
+        const ScreenPoint mid = Named(run, mol)[size_t(*bond)];
         Click(run, mid);
         if (run.View().torsion.CanTurn())
             break;

@@ -5,7 +5,6 @@
 #include "app/dialogs/ReadingTrajectoryDialog.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -27,12 +26,6 @@ TEST(StartUp, AFileOnTheCommandLineIsShownAndTitled) {
     EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_GT(CoveredPixels(picture), picture.width() * picture.height() / 50);
     EXPECT_TRUE(hand.messages.empty());
-}
-
-TEST(StartUp, WithoutFilesTheWindowIsEmpty) {
-    RunningApp run;
-    EXPECT_EQ(run.Frame().windowTitle().toStdString(), "No Molecule loaded - Vorn");
-    EXPECT_EQ(CoveredPixels(run.Picture()), 0);
 }
 
 TEST(StartUp, ATrajectoryIsReadBehindTheReadingWindow) {

@@ -5,13 +5,11 @@
 # sanitizer report, more than 20 s or more than 4 GiB.
 #   hostile.sh VORN_CLI TESTS_DIR
 set -u
-cli=$1
-tests=$2
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
 
 # The three atoms the DCD files of data/bad describe.
-structure=$scratch/three_atoms.pdb
+structure=$work/three_atoms.pdb
 cat > "$structure" <<'PDB'
 ATOM      1  N   ALA A   1       0.000   0.000   0.000  1.00  0.00
 ATOM      2  CA  ALA A   1       1.450   0.000   0.000  1.00  0.00
@@ -29,21 +27,19 @@ else
     limit=$((4 * 1024 * 1024)) # KiB
 fi
 
-passed=0
-failed=0
 # One run: vorn-cli with the given arguments, judged as above.
 check() {
     local name=$1 start seconds status problem=""
     shift
     start=$(date +%s)
-    (ulimit -v "$limit" && exec timeout 20 "$cli" "$@") >"$scratch/out" 2>"$scratch/err"
+    (ulimit -v "$limit" && exec timeout 20 "$cli" "$@") >"$work/out" 2>"$work/err"
     status=$?
     seconds=$(($(date +%s) - start))
     if [ "$status" -gt 2 ]; then
         problem="exit status $status"
-    elif [ "$status" -ne 0 ] && [ ! -s "$scratch/err" ]; then
+    elif [ "$status" -ne 0 ] && [ ! -s "$work/err" ]; then
         problem="exit status $status without a message"
-    elif grep -Eq 'Sanitizer|runtime error:' "$scratch/err"; then
+    elif grep -Eq 'Sanitizer|runtime error:' "$work/err"; then
         problem="sanitizer report"
     fi
     if [ -z "$problem" ]; then
@@ -51,12 +47,12 @@ check() {
     else
         failed=$((failed + 1))
         echo "FAILED: $name: $problem after ${seconds} s"
-        head -5 "$scratch/err"
+        head -5 "$work/err"
     fi
 }
 
-for file in "$tests"/data/bad/*; do
-    name=${file#"$tests"/}
+for file in "$data"/bad/*; do
+    name=${file#"$data"/}
     case "$file" in
     */README.md) ;;
     *.dcd)
@@ -66,5 +62,4 @@ for file in "$tests"/data/bad/*; do
     *) check "$name" info "$file" ;;
     esac
 done
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -4,18 +4,8 @@
 # and failures and Ctrl+C that leave nothing half-written behind.
 #   movie.sh VORN_CLI TESTS_DIR
 set -u
-cli=$1
-data=$2/data
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-unset DISPLAY WAYLAND_DISPLAY
-passed=0
-failed=0
-check() { # name, condition...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
 # codec,width,height,frames of the video stream, then the key frames counted.
 probe() { ffprobe -v error -select_streams v:0 -of csv=p=0 \
     -show_entries stream=codec_name,width,height,nb_frames "$1"
@@ -56,5 +46,4 @@ check "interrupted: status" test $? -eq 130
 check "interrupted: message" grep -q "interrupted, nothing written" "$work/err"
 check "interrupted: old file alone" test "$(ls "$work/old") $(cat "$work/old/f.avi")" = "f.avi old"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -3,18 +3,8 @@
 # a failed write that leaves nothing behind.
 #   render.sh VORN_CLI TESTS_DIR
 set -u
-cli=$1
-data=$2/data
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-unset DISPLAY WAYLAND_DISPLAY
-passed=0
-failed=0
-check() { # name, condition...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
 # A little-endian 32-bit field of a file at a byte offset.
 field() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
 
@@ -38,7 +28,8 @@ mkdir "$work/taken.png"
 "$cli" render "$data/1crn.pdb" -o "$work/taken.png" --size 64x48 2>"$work/err"
 check "unreplaceable: status" test $? -eq 1
 check "unreplaceable: message" grep -q "Unable to write $work/taken.png" "$work/err"
-check "unreplaceable: nothing left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.png b.bmp err taken.png "
+check "unreplaceable: nothing left" \
+    test "$(ls "$work" | sort | tr '\n' ' ')" = "a.png b.bmp err taken.png "
 
 # Backbone modes by name or number draw the same picture.
 mkdir "$work/modes"
@@ -110,7 +101,8 @@ check "eps and pdf agree" test "$differing" -lt $((200 * 150 / 30))
 mkdir "$work/taken.eps"
 "$cli" render "$data/1crn.pdb" -o "$work/taken.eps" --size 64x48 2>"$work/err"
 check "unreplaceable eps: status" test $? -eq 1
-check "unreplaceable eps: nothing left" test -z "$(ls "$work/taken.eps"; ls "$work" | grep 'taken.eps.')"
+check "unreplaceable eps: nothing left" \
+    test -z "$(ls "$work/taken.eps"; ls "$work" | grep 'taken.eps.')"
 
 # The view's options: the background fills the corner, a wider field of view shows the protein
 # smaller, another colour scheme colours it otherwise, and a quarter turn about the screen's z axis
@@ -135,5 +127,4 @@ read -r x1 y1 <<<"$(red "$work/turned.bmp")"
 check "--turn: right before" test "${x0:-0}" -gt 120 -a "${y0:-0}" -gt 60 -a "${y0:-0}" -lt 90
 check "--turn: above after" test "${y1:-0}" -gt 90 -a "${x1:-0}" -gt 80 -a "${x1:-0}" -lt 120
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs vorn-cli on each case of cases.txt and compares stdout, the exit status and stderr with the
-# golden file golden/NAME.out (stderr lines are marked, without the [source:line] of errors). With --update, rewrites the golden
-# files instead (review the diff before committing).
+# golden file golden/NAME.out (stderr lines are marked, without the [source:line] of errors).
+# With --update, rewrites the golden files instead (review the diff before committing).
 #   run_golden.sh VORN_CLI TESTS_DIR [--update]
 set -u
 cli=$1

@@ -50,17 +50,14 @@ PasteRequest Request(int mode, int target = kPasteTemperature) {
 
 } // namespace
 
-TEST(PasteColumn, ReadsNumbersBetweenAnySeparators) {
+// Numbers between any separators are read; any token that is not a whole finite number refuses
+// the whole text: reading a word as 0 or "1,234" as 1 would paste wrong values without a word.
+TEST(PasteColumn, ReadsNumbersBetweenAnySeparatorsAndRefusesTextThatIsNotAllNumbers) {
     const ClipboardNumbers n = ParseClipboardNumbers("1.5\t-2\r\n+3e1 \n\n  .25\r\n");
     EXPECT_EQ(n.refusal, "");
     EXPECT_EQ(n.values, (std::vector<float>{1.5f, -2.0f, 30.0f, 0.25f}));
     EXPECT_TRUE(n.negativeFound);
     EXPECT_FALSE(ParseClipboardNumbers("0 1 2").negativeFound);
-}
-
-// Any token that is not a whole finite number refuses the whole text: reading a word as 0 or
-// "1,234" as 1 would paste wrong values without a word.
-TEST(PasteColumn, RefusesTextThatIsNotAllNumbers) {
     const std::string hostile[] = {"1 x 3",    "nan",        "1 -inf", "inf",
                                    "1e39",     "1e999",      "1,234",  "1.234,5",
                                    "0x1A",     "12abc",      "--1",    "+-1",
@@ -77,8 +74,9 @@ TEST(PasteColumn, RefusesTextThatIsNotAllNumbers) {
     EXPECT_EQ(ParseClipboardNumbers("3.4e38 -3.4e38 1e-30").refusal, "");
 }
 
-// Each refusal of a real protein (327 atoms in 46 residues) leaves both fields as they were.
-TEST(PasteColumn, RefusalsChangeNothing) {
+// Each refusal of a real protein (327 atoms in 46 residues) leaves both fields as they were; all
+// atoms take the magnitudes in index order, and the range follows.
+TEST(PasteColumn, RefusalsChangeNothingAndAllAtomsTakeMagnitudesInIndexOrder) {
     CVornDoc doc;
     ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
     Molecule& mol = *doc.primary;
@@ -121,13 +119,7 @@ TEST(PasteColumn, RefusalsChangeNothing) {
     EXPECT_EQ(PasteRefusal(mol, Request(kPasteAllAtoms), 327), "");
     EXPECT_EQ(PasteRefusal(mol, Request(kPasteAlphaCarbons), 46), "");
     EXPECT_EQ(PasteRefusal(mol, range, 50), "");
-}
 
-TEST(PasteColumn, AllAtomsTakeMagnitudesInIndexOrderAndTheRangeFollows) {
-    CVornDoc doc;
-    ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/1crn.pdb"));
-    Molecule& mol = *doc.primary;
-    const std::vector<float> temp = Field(mol, false);
     std::vector<float> values;
     for (int i = 0; i < 330; ++i) // more than the atoms: the rest is left over
         values.push_back(i % 2 ? -0.25f * float(i) : 0.25f * float(i) + 2.0f);

@@ -33,13 +33,19 @@ class SavingCommands : public WrittenFilesTest {};
 
 TEST_F(SavingCommands, ExportShowsTheStructureMeanwhileAndTheFrameAfterwards) {
     CVornDoc doc;
+    FrameWatchingHost host(doc);
+    // Without a molecule there is nothing to export.
+    EXPECT_FALSE(ExportPrimaryTrajectory(doc, Path("t.pdb"), 1, 1, &host));
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"Cannot export a zero length trajectory"}));
+    EXPECT_EQ(Entries(), 0u);
+    host.messages.clear(), host.framesAtMessage.clear();
+
     doc.multiModelTraj = true;
     ASSERT_TRUE(doc.ReadCoordinateFile(kData + "/2eqq.pdb"));
     const int frames = doc.primary->frames.Count();
     ASSERT_GE(frames, 4);
     doc.SetFrame(3);
     ASSERT_EQ(doc.primary->currentFrame, 3);
-    FrameWatchingHost host(doc);
 
     ASSERT_TRUE(ExportPrimaryTrajectory(doc, Path("t.pdb"), 2, 4, &host));
     EXPECT_EQ(LinesStartingWith(ReadText(Path("t.pdb")), "MODEL").size(), 3u);
@@ -53,14 +59,6 @@ TEST_F(SavingCommands, ExportShowsTheStructureMeanwhileAndTheFrameAfterwards) {
     EXPECT_EQ(doc.FrameIndex(), 3);
     EXPECT_EQ(doc.primary->currentFrame, 3);
     EXPECT_EQ(Entries(), 1u);
-}
-
-TEST_F(SavingCommands, ExportWithoutAMoleculeIsAZeroLengthTrajectory) {
-    CVornDoc doc;
-    FrameWatchingHost host(doc);
-    EXPECT_FALSE(ExportPrimaryTrajectory(doc, Path("t.pdb"), 1, 1, &host));
-    EXPECT_EQ(host.messages, (std::vector<std::string>{"Cannot export a zero length trajectory"}));
-    EXPECT_EQ(Entries(), 0u);
 }
 
 } // namespace vorn

@@ -1,8 +1,8 @@
 // Request URLs, remembered servers and codes, and reading a downloaded file into the document.
 #include "document/StructureDownload.h"
 
+#include "RaisedError.h"
 #include "ScratchFiles.h"
-#include "core/VornError.h"
 #include "document/VornDoc.h"
 
 #include <filesystem>
@@ -30,18 +30,9 @@ std::string DownloadedText(const std::string& name, const std::string& text) {
     return path;
 }
 
-std::string ErrorReading(CVornDoc& doc, const std::string& file, const std::string& code) {
-    try {
-        ReadDownloadedEntry(doc, file, code);
-    } catch (const VornError& e) {
-        return e.Message();
-    }
-    return "no error";
-}
-
 } // namespace
 
-TEST(StructureDownload, BuildsTheUrlFromTheTemplate) {
+TEST(StructureDownload, BuildsTheUrlFromTheTemplateAndTheFileSuffixFromTheUrl) {
     std::string url = "untouched";
     ASSERT_TRUE(RequestUrl(kRequestTemplates[0], "S", "1abc", url));
     EXPECT_EQ(url, "http://S/pdb/files/1abc.pdb.gz");
@@ -59,10 +50,8 @@ TEST(StructureDownload, BuildsTheUrlFromTheTemplate) {
     EXPECT_FALSE(RequestUrl("http://host/%PDBID%.pdb", "S", "1abc", url));
     EXPECT_FALSE(RequestUrl("http://%server%/%pdbid%", "S", "1abc", url));
     EXPECT_EQ(url, "untouched");
-}
 
-// The temporary file keeps the end that tells its type by name.
-TEST(StructureDownload, SuffixFollowsTheEndOfThePath) {
+    // The temporary file keeps the end that tells its type by name.
     EXPECT_EQ(DownloadSuffix("http://s/pdb/files/1abc.pdb.gz"), ".pdb.gz");
     EXPECT_EQ(DownloadSuffix("http://s/pdb/files/1abc.pdb"), ".pdb");
     EXPECT_EQ(DownloadSuffix("https://s/download/1ABC.CIF.GZ"), ".cif.gz");
@@ -121,7 +110,7 @@ TEST(StructureDownload, AFileThatDoesNotReadLeavesTheDocumentAsItWas) {
         {Downloaded("cut.pdb.gz", kData + "/bad/truncated.pdb.gz"), "Error parsing file!"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ErrorReading(doc, c.path, "9xyz"), c.message);
+        EXPECT_EQ(ErrorOf([&] { ReadDownloadedEntry(doc, c.path, "9xyz"); }), c.message);
         EXPECT_FALSE(std::filesystem::exists(c.path)) << c.path;
         EXPECT_EQ(doc.MoleculeCount(), 1);
         EXPECT_EQ(doc.primary, before);

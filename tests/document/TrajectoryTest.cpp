@@ -1,6 +1,7 @@
 // Tests of trajectory attach and read (also on the worker thread) and of trajectory processing.
 #include "document/Trajectory.h"
 
+#include "RaisedError.h"
 #include "ScratchFiles.h"
 #include "model/Molecule.h"
 
@@ -59,37 +60,25 @@ Frame Coordinates(const Molecule& mol) {
     return xyz;
 }
 
-// The message of the VornError that f raises, or "" when it raises none.
-template <class F>
-std::string Raised(F f) {
-    try {
-        f();
-    } catch (const VornError& e) {
-        EXPECT_EQ(e.Source(), "VornDoc");
-        return e.Message();
-    }
-    return "";
-}
-
 } // namespace
 
 TEST(Trajectory, AttachChecksThenReadsInOrderUntilCancelledAndReportsWorkerErrors) {
     const std::string path = WriteDcd("ten.dcd", 10, 3, 10);
     Molecule two = MoleculeOf({{0, 0, 0, 1}, {1, 0, 0, 1}}, Frame(6));
-    EXPECT_EQ(Raised([&] { TrajectoryReader().Attach(two, path, kTrajectoryDcd); }),
-              "Incorrect Number of atoms in DCD file!");
+    EXPECT_EQ(SourcedErrorOf([&] { TrajectoryReader().Attach(two, path, kTrajectoryDcd); }),
+              "VornDoc: Incorrect Number of atoms in DCD file!");
     EXPECT_TRUE(two.frames.Empty() && two.frameCount == 0);
     Molecule mol = MoleculeOf({{0, 0, 0, 1}, {1, 0, 0, 1}, {2, 0, 0, 1}});
     auto attach = [&mol](const std::string& file, int type) {
-        return Raised([&] { TrajectoryReader().Attach(mol, file, type); });
+        return SourcedErrorOf([&] { TrajectoryReader().Attach(mol, file, type); });
     };
-    EXPECT_EQ(attach(path, kTrajectoryPtf), "PTF files are not currently supported!");
-    EXPECT_EQ(attach(path, 5), "Unknown file type!");
-    EXPECT_EQ(attach(path + ".none", 3), "Can't open DCD file for reading!");
+    EXPECT_EQ(attach(path, kTrajectoryPtf), "VornDoc: PTF files are not currently supported!");
+    EXPECT_EQ(attach(path, 5), "VornDoc: Unknown file type!");
+    EXPECT_EQ(attach(path + ".none", 3), "VornDoc: Can't open DCD file for reading!");
     // No frame count recorded and nothing after the header: zero frames by the file length.
     EXPECT_EQ(attach(WriteDcd("empty.dcd", 0, 3, 0), 3),
-              "The specified trajectory has zero steps!");
-    EXPECT_EQ(attach(path, 3), "");
+              "VornDoc: The specified trajectory has zero steps!");
+    EXPECT_EQ(attach(path, 3), "no error");
 
     std::atomic<bool> keepGoing{true};
     std::vector<int> steps;
@@ -110,8 +99,9 @@ TEST(Trajectory, AttachChecksThenReadsInOrderUntilCancelledAndReportsWorkerError
     TrajectoryReader().Attach(mol, cut, kTrajectoryDcd);
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 6); // after the attach
     keepGoing = true;
-    EXPECT_EQ(Raised([&] { ReadTrajectoryOnWorker(mol, cut, 3, 0, 3, keepGoing, nullptr); }),
-              "Unexpected end of file!");
+    EXPECT_EQ(
+        SourcedErrorOf([&] { ReadTrajectoryOnWorker(mol, cut, 3, 0, 3, keepGoing, nullptr); }),
+        "VornDoc: Unexpected end of file!");
     EXPECT_EQ(mol.frames.Count(), 2); // the broken frame is not kept
 }
 

@@ -1,68 +1,26 @@
 // Fuzzes the PDB reader and the whole coordinate-file load on plain and gzip-compressed input, then
 // saves what was read and exports its frames, as the Save and Export commands would.
-#include "FuzzScratch.h"
-#include "core/VornError.h"
-#include "document/VornDoc.h"
+#include "FuzzStructure.h"
 #include "io/PdbFile.h"
-#include "model/MoleculeWriter.h"
-
-#include <cstdint>
-#include <string>
-#include <zlib.h>
 
 using namespace vorn;
-
-namespace {
 
 // The first byte picks the variant, and stays part of the file text. Odd first bytes other than
 // the gzip magic 0x1f get the input compressed (so a .gz seed is read as it stands); bit 1 reads
 // models as trajectory frames and bits 2-3 choose how those frames are processed.
-struct Variant {
-    bool gzip;
-    bool multiModel;
-    int process;
-};
-
-Variant VariantOf(const std::uint8_t* data, std::size_t size) {
-    const unsigned first = size ? data[0] : 0u;
-    return {(first & 1u) != 0 && first != 0x1f, (first & 2u) != 0, int((first >> 2) & 3u) % 3};
-}
-
-void WriteGzip(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    gzFile gz = gzopen(path.c_str(), "wb1");
-    if (!gz)
-        std::abort();
-    if (size)
-        gzwrite(gz, data, static_cast<unsigned>(size));
-    gzclose(gz);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const Variant variant = VariantOf(data, size);
-    const std::string path = fuzz::ScratchFile(variant.gzip ? "input.pdb.gz" : "input.pdb");
-    if (variant.gzip)
-        WriteGzip(path, data, size);
-    else
-        fuzz::WriteFile(path, data, size);
+    const unsigned first = size ? data[0] : 0u;
+    const std::string path =
+        fuzz::WriteInput("input.pdb", data, size, (first & 1u) != 0 && first != 0x1f);
     try {
         PdbFile pdb;
         pdb.Read(path);
     } catch (const VornError&) {
         return 0; // the load below would stop at the same error
     }
-    try {
-        CVornDoc doc;
-        doc.multiModelTraj = variant.multiModel;
-        doc.multiModelTrajProcess = variant.process;
-        if (!doc.ReadCoordinateFile(path))
-            return 0;
-        const Molecule& mol = *doc.primary;
-        SaveCoordinates({&mol}, fuzz::ScratchFile("saved.pdb"), kSavePdb, 3, true, true);
-        if (mol.frames.Count() > 0)
-            ExportTrajectory(mol, fuzz::ScratchFile("frames.pdb"), 1, mol.frames.Count(), nullptr);
-    } catch (const VornError&) {
-    }
+    CVornDoc doc;
+    doc.multiModelTraj = (first & 2u) != 0;
+    doc.multiModelTrajProcess = int((first >> 2) & 3u) % 3;
+    fuzz::LoadSaveExport(doc, path);
     return 0;
 }

@@ -2,8 +2,8 @@
 // entry as its PDB file, and malformed text.
 #include "io/MmcifFile.h"
 
+#include "RaisedError.h"
 #include "ScratchFiles.h"
-#include "core/VornError.h"
 #include "io/PdbFile.h"
 
 #include <cstdio>
@@ -31,14 +31,9 @@ PdbFile ReadText(const std::string& text) {
     return pdb;
 }
 
-// The message of the error the text raises, or "" when it reads.
-std::string ErrorOf(const std::string& text) {
-    try {
-        ReadText(text);
-    } catch (const VornError& e) {
-        return e.Message();
-    }
-    return "";
+// The message of the error the text raises, or "no error" when it reads.
+std::string ErrorOfText(const std::string& text) {
+    return ErrorOf([&] { ReadText(text); });
 }
 
 // Record, serial, atom, residue, [chain], residue number, x y z, occupancy, B, hetero, model.
@@ -143,9 +138,10 @@ TEST(MmcifFileTest, RefusesMalformedTextNamingTheLine) {
         {head + row + ";text\nnever ended\n", "Line 10: unterminated text field"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ErrorOf(c[0]), "Error parsing file! " + c[1]) << c[0];
+        EXPECT_EQ(ErrorOfText(c[0]), "Error parsing file! " + c[1]) << c[0];
     // Unknown columns and tables are passed over.
-    EXPECT_EQ(ErrorOf(head + "_atom_site.vorn_unknown\n1 C 1 2 3 'x y'\n_vorn.table x\n"), "");
+    EXPECT_EQ(ErrorOfText(head + "_atom_site.vorn_unknown\n1 C 1 2 3 'x y'\n_vorn.table x\n"),
+              "no error");
 }
 
 // The same entries as their PDB files: 2BEG holds one model of the mmCIF's ten; this 1A8O mmCIF

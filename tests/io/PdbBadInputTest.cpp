@@ -94,17 +94,13 @@ TEST(PdbBadInputTest, OutOfRangeNumbersAndShortGluedTokens) {
 
 } // namespace
 
-TEST(PdbBadInputTest, DigitRunsPastTheExactRange) {
+TEST(PdbBadInputTest, DigitRunsPastTheExactRangeAndModelsPastTheLargest) {
     // Twenty digits overflow a 64-bit mantissa; the number still reads by the general conversion.
     PdbFile pdb;
     ASSERT_EQ(ReadError(VORN_TEST_DATA "/bad/long_digit_coordinate.pdb", pdb), "");
     EXPECT_EQ(pdb.records[0].x, 11111111111111111111.5f);
     EXPECT_EQ(pdb.records[0].y, 2.0f);
-}
-
-TEST(PdbBadInputTest, ImpliedModelAfterTheLargestModelNumber) {
     // Serials restarting in another chain imply a new model; past INT_MAX the count stays put.
-    PdbFile pdb;
     ASSERT_EQ(ReadError(VORN_TEST_DATA "/bad/implied_model_past_int_max.pdb", pdb), "");
     EXPECT_EQ(pdb.records[0].model, INT_MAX);
     EXPECT_EQ(pdb.records[1].model, INT_MAX);

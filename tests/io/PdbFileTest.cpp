@@ -1,8 +1,8 @@
 // PDB reader: field repairs, chain renaming, models, CONECT, MONITOR and BBOX lines, real files.
 #include "io/PdbFile.h"
 
+#include "RaisedError.h"
 #include "ScratchFiles.h"
-#include "core/VornError.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -135,19 +135,11 @@ TEST(PdbFileTest, ReadsConectMonitorAndBoxLines) {
 TEST(PdbFileTest, SettersRejectOverlongText) {
     PdbRecord r; // the longest text each setter takes, then one character more
     r.SetRecord("HETATOM"), r.SetAtomName("ABCDEFG"), r.SetResName("ABCDE");
-    const auto error = [&](void (PdbRecord::*set)(const char*), const char* text) {
-        try {
-            (r.*set)(text);
-        } catch (const VornError& e) {
-            return e.Message();
-        }
-        return std::string();
-    };
-    EXPECT_EQ(error(&PdbRecord::SetRecord, "HETATOMS"),
+    EXPECT_EQ(ErrorOf([&] { r.SetRecord("HETATOMS"); }),
               "SetRecord: Error in assigning PDB_RECORD_FIELD!");
-    EXPECT_EQ(error(&PdbRecord::SetAtomName, "ABCDEFGS"),
+    EXPECT_EQ(ErrorOf([&] { r.SetAtomName("ABCDEFGS"); }),
               "SetAtomName: Error in assigning PDB_NAME_FIELD");
-    EXPECT_EQ(error(&PdbRecord::SetResName, "ABCDES"),
+    EXPECT_EQ(ErrorOf([&] { r.SetResName("ABCDES"); }),
               "SetResName: Error in assigning PDB_RESIDUE_FIELD");
 }
 

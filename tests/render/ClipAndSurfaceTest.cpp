@@ -2,71 +2,16 @@
 // cut by it and wrapped in its surface, judged by pixel counts.
 #include "../MemorySettings.h"
 #include "../RaisedError.h"
-#include "RenderTestContext.h"
+#include "Pixels.h"
 #include "render/ViewSettings.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace vorn {
 
 namespace {
-
-const std::string kData = VORN_TEST_DATA;
-
-// A pixel of a DIB picture: red, green, blue.
-struct Pixel {
-    int r, g, b;
-    int Max() const { return std::max({r, g, b}); }
-    bool Lit() const { return Max() > 8; }
-    bool Blue() const { return b > 60 && b > r + 20 && b > g + 20; }
-    bool Red() const { return r > 60 && r > 2 * g && r > 2 * b; }
-    bool operator!=(const Pixel& o) const { return r != o.r || g != o.g || b != o.b; }
-};
-
-Pixel At(const DibImage& image, int x, int y) {
-    const std::uint8_t* p = image.Row(y) + 3 * x;
-    return {p[2], p[1], p[0]};
-}
-
-// Pixels of the columns [x0, x1) of the 320 × 240 picture that satisfy the test.
-template <typename Test>
-int Count(const DibImage& image, Test test, int x0 = 0, int x1 = 320) {
-    int n = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = x0; x < x1; ++x)
-            n += test(At(image, x, y));
-    return n;
-}
-
-int LitCount(const DibImage& image, int x0 = 0, int x1 = 320) {
-    return Count(
-        image, [](Pixel p) { return p.Lit(); }, x0, x1);
-}
-
-// Pixels of the columns [x0, x1) that differ between two pictures.
-int Differing(const DibImage& a, const DibImage& b, int x0 = 0, int x1 = 320) {
-    int n = 0;
-    for (int y = 0; y < a.height; ++y)
-        for (int x = x0; x < x1; ++x)
-            n += At(a, x, y) != At(b, x, y);
-    return n;
-}
-
-// The view of ViewFixture on crambin, read as the viewer reads it.
-struct Crambin : ViewFixture {
-    Crambin() : mol((doc.ReadCoordinateFile(kData + "/1crn.pdb"), *doc.primary)) {
-        view.DocumentChanged();
-    }
-    DibImage Picture() {
-        TestContext();
-        view.RenderScene(0);
-        return ReadPixelsAsDib(320, 240);
-    }
-    Molecule& mol;
-};
 
 SurfaceOptions Uniform(std::array<std::uint8_t, 4> color) {
     SurfaceOptions o;
@@ -198,10 +143,7 @@ TEST(ClipPlanePictures, CapsCloseCutSpheresSeenFromTheCutSide) {
     f.view.params.sceneScale = 8;
     f.view.clipPlane.SetPlane({0, 0, 0}, {0, 0, 1}, true); // through the atom, facing the eye
     f.view.ToggleClipView();
-    auto middle = [&] {
-        f.view.RenderScene(0);
-        return At(ReadPixelsAsDib(320, 240), 160, 120);
-    };
+    auto middle = [&] { return At(Drawn(f.view), 160, 120); };
     // The front of the sphere is cut away; the cap shows where its inside would.
     f.view.SetRenderMode(kCpk);
     EXPECT_GT(middle().Max(), 100);
@@ -325,8 +267,7 @@ TEST(SurfaceCommands, FailedBuildsKeepTheSurfaceAndNothingToWrapGivesAnEmptyOne)
     Molecule& empty = f.AddMolecule({});
     f.view.BuildMoleculeSurface(empty);
     EXPECT_TRUE(empty.surface.valid);
-    f.view.RenderScene(0);
-    EXPECT_EQ(LitCount(ReadPixelsAsDib(320, 240)), 0);
+    EXPECT_EQ(LitCount(Drawn(f.view)), 0);
 }
 
 } // namespace vorn

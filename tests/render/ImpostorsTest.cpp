@@ -2,37 +2,18 @@
 // compared by pixel statistics, depth where spheres overlap, fog and the clipping plane, outlines
 // off the axis, the buffers kept between frames, and the polygon path wherever it must stay.
 #include "../RaisedError.h"
-#include "RenderTestContext.h"
+#include "Pixels.h"
 #include "render/ShaderProgram.h"
 #include "render/VectorPictures.h"
 
 #include <GL/gl.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>
 
 namespace vorn {
 
 namespace {
-
-const std::string kData = VORN_TEST_DATA;
-
-struct Pixel {
-    int r, g, b;
-    int Max() const { return std::max({r, g, b}); }
-    bool Lit() const { return Max() > 8; }
-    bool Red() const { return r > 60 && r > 2 * g && r > 2 * b; }
-    bool Blue() const { return b > 60 && b > r + 20 && b > g + 20; }
-    bool Grey() const { return r > 30 && std::abs(r - g) < 12 && std::abs(g - b) < 12; }
-    bool operator==(const Pixel& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-Pixel At(const DibImage& image, int x, int y) {
-    const std::uint8_t* p = image.Row(y) + 3 * x;
-    return {p[2], p[1], p[0]};
-}
 
 // Counts and mean brightness of the lit pixels and of those of each element's colour (oxygen
 // red, nitrogen blue, carbon grey) in the columns [x0, x1).
@@ -68,12 +49,6 @@ Stats StatsOf(const DibImage& image, int x0 = 0, int x1 = 320) {
     return s;
 }
 
-DibImage Draw(CVornView& view) {
-    TestContext();
-    view.RenderScene(0);
-    return ReadPixelsAsDib(320, 240);
-}
-
 struct Pictures {
     DibImage impostors, polygons;
 };
@@ -86,9 +61,9 @@ Pictures BothPaths(CVornView& view) {
         view.SetResolution(kHighResolution);
     Pictures p;
     view.params.drawPolygons = false;
-    p.impostors = Draw(view);
+    p.impostors = Drawn(view);
     view.params.drawPolygons = true;
-    p.polygons = Draw(view);
+    p.polygons = Drawn(view);
     view.params.drawPolygons = false;
     EXPECT_TRUE(view.impostors.Available()) << view.impostors.Refusal();
     EXPECT_GE(view.impostors.BuffersFilled(), filled);
@@ -115,22 +90,17 @@ void ExpectAlike(const Pictures& p, const std::string& what, int x0 = 0, int x1 
     }
 }
 
-struct Crambin : ViewFixture {
-    Crambin() : mol((doc.ReadCoordinateFile(kData + "/1crn.pdb"), *doc.primary)) {
-        view.DocumentChanged();
-    }
-    Molecule& mol;
-};
-
 TEST(Impostors, GlslIsUsableFromOpenGl2WithGlsl120) {
     EXPECT_TRUE(GlslUsable("4.5 (Compatibility Profile) Mesa 22.3.6", "4.50"));
     EXPECT_TRUE(GlslUsable("2.1 Mesa 7.10", "1.20"));
-    EXPECT_FALSE(GlslUsable("2.0 Some Driver", "1.10"));
-    EXPECT_FALSE(GlslUsable("1.5 Mesa", "1.20"));
-    EXPECT_FALSE(GlslUsable("1.4 (Compatibility Profile) Mesa", nullptr));
-    EXPECT_FALSE(GlslUsable("OpenGL ES 3.2 Mesa", "OpenGL ES GLSL ES 3.20"));
-    EXPECT_FALSE(GlslUsable(nullptr, nullptr));
-    EXPECT_FALSE(GlslUsable("", ""));
+    const char* refused[][2] = {{"2.0 Some Driver", "1.10"},
+                                {"1.5 Mesa", "1.20"},
+                                {"1.4 (Compatibility Profile) Mesa", nullptr},
+                                {"OpenGL ES 3.2 Mesa", "OpenGL ES GLSL ES 3.20"},
+                                {nullptr, nullptr},
+                                {"", ""}};
+    for (const auto& [gl, glsl] : refused)
+        EXPECT_FALSE(GlslUsable(gl, glsl)) << (gl ? gl : "null");
 }
 
 TEST(Impostors, PicturesOfEachModeAgreeWithThePolygons) {
@@ -200,7 +170,7 @@ TEST(Impostors, ShapesReachingPastTheEyesPlaneShowWhatLiesBeyondTheNearPlane) {
     const WindowPoint seen = WindowPointOf(f.view, {1.2 - 0.98, 0, 3.6 - 0.2});
     ASSERT_GT(seen.x, 170);
     ASSERT_LT(seen.x, 300);
-    const DibImage image = Draw(f.view);
+    const DibImage image = Drawn(f.view);
     EXPECT_TRUE(At(image, seen.X(), seen.Y()).Red());
     EXPECT_LT(At(image, 160, 120).Max(), 9); // straight ahead the line of sight passes it
 
@@ -210,7 +180,7 @@ TEST(Impostors, ShapesReachingPastTheEyesPlaneShowWhatLiesBeyondTheNearPlane) {
     mol.atoms[1].x = -1;
     mol.bonds.push_back(Bond{0, 1, false, false});
     f.view.SetRenderMode(kSticks);
-    EXPECT_TRUE(At(Draw(f.view), 160, 120).Red());
+    EXPECT_TRUE(At(Drawn(f.view), 160, 120).Red());
 }
 
 TEST(Impostors, FogAndTheClippingPlaneActOnImpostorsAsOnPolygons) {
@@ -256,40 +226,40 @@ TEST(Impostors, BuffersAreFilledOncePerChangeOfTheScene) {
     Crambin scene;
     CVornView& view = scene.view;
     view.SetRenderMode(kCpk);
-    Draw(view);
+    Drawn(view);
     ASSERT_EQ(view.impostors.BuffersFilled(), 1);
     // Turning, zooming and the stereo pair draw the same buffer again.
     scene.mol.motion.rotation = {0, 0.6f, 0, 0.8f};
     view.params.sceneScale *= 1.5f;
     view.ToggleStereo();
-    Draw(view);
+    Drawn(view);
     view.ToggleStereo();
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 1);
     // A new colour, a radius, the solvent flag: the spheres again.
     scene.mol.atoms[5].color = {0, 255, 0, 255};
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 2);
     scene.mol.atoms[5].radius = 3;
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 3);
     view.ToggleMoleculeFlag(CVornView::kSolvent);
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 4);
     // Sticks keep the spheres and add the cylinders; a bond's split flag refills those alone.
     view.SetRenderMode(kSticks);
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 5);
     scene.mol.bonds[3].split = !scene.mol.bonds[3].split;
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 6);
     // A moved atom refills both.
     scene.mol.atoms[0].x += 0.5f;
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 8);
     // A new context (the window's can be made anew) has none of the old buffers.
     view.Create(24, 24);
-    Draw(view);
+    Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 10);
 }
 
@@ -300,7 +270,7 @@ TEST(Impostors, TrajectoryFramesDrawTheirOwnPositions) {
     mol.frameCount = 1;
     f.view.SetRenderMode(kCpk);
     f.view.params.sceneScale = 6;
-    const DibImage atoms = Draw(f.view);
+    const DibImage atoms = Drawn(f.view);
     mol.currentFrame = 1;
     const Pictures frame = BothPaths(f.view);
     ExpectAlike(frame, "frame");
@@ -322,7 +292,7 @@ TEST(Impostors, PicksAndVectorPicturesStillCountPolygons) {
     Crambin scene;
     CVornView& view = scene.view;
     view.SetRenderMode(kBallAndStick);
-    const DibImage drawn = Draw(view);
+    const DibImage drawn = Drawn(view);
     ASSERT_EQ(view.impostors.BuffersFilled(), 2);
     auto eps = [&] {
         std::FILE* file = std::tmpfile();
@@ -342,7 +312,7 @@ TEST(Impostors, PicksAndVectorPicturesStillCountPolygons) {
     const WindowPoint p = WindowPointOfAtom(view, scene.mol, 20);
     const PickResult hit = view.Pick(p.X(), p.Y());
     EXPECT_NE(hit.kind, kPickedNothing);
-    const DibImage again = Draw(view);
+    const DibImage again = Drawn(view);
     EXPECT_EQ(view.impostors.BuffersFilled(), 2);
     EXPECT_EQ(again.bits, drawn.bits);
 }
@@ -351,35 +321,29 @@ TEST(Impostors, WithoutGlslOrSmoothShadingThePolygonsAreDrawn) {
     Crambin scene;
     CVornView& view = scene.view;
     view.SetRenderMode(kSticks);
-    view.params.drawPolygons = true;
-    const DibImage polygons = Draw(view);
-    view.params.drawPolygons = false;
+    const int redraws = scene.host.redraws;
+    view.TogglePolygons(); // the view command asks for a new picture
+    ASSERT_TRUE(view.params.drawPolygons);
+    EXPECT_EQ(scene.host.redraws, redraws + 1);
+    const DibImage polygons = Drawn(view);
+    view.TogglePolygons();
+    ASSERT_FALSE(view.params.drawPolygons);
     // A context that reports OpenGL 1.4 and no shading language.
     view.impostors.AssumeVersions("1.4 (Compatibility Profile) Mesa", "");
-    EXPECT_EQ(Draw(view).bits, polygons.bits);
+    EXPECT_EQ(Drawn(view).bits, polygons.bits);
     EXPECT_FALSE(view.impostors.Available());
     EXPECT_NE(view.impostors.Refusal().find("1.4"), std::string::npos);
     EXPECT_EQ(view.impostors.BuffersFilled(), 0);
     // Back to what the context reports: impostors, a different picture.
     view.impostors.AssumeVersions("4.5 Mesa", "4.50");
-    EXPECT_NE(Draw(view).bits, polygons.bits);
+    EXPECT_NE(Drawn(view).bits, polygons.bits);
     EXPECT_EQ(view.impostors.BuffersFilled(), 2);
     // Flat shading shows the facets only polygons have.
     view.ToggleSmooth3D();
-    const DibImage flat = Draw(view);
+    const DibImage flat = Drawn(view);
     view.params.drawPolygons = true;
-    EXPECT_EQ(Draw(view).bits, flat.bits);
+    EXPECT_EQ(Drawn(view).bits, flat.bits);
     EXPECT_EQ(view.impostors.BuffersFilled(), 2);
-}
-
-TEST(Impostors, PolygonsSwitchIsAViewCommand) {
-    ViewFixture f;
-    const int redraws = f.host.redraws;
-    f.view.TogglePolygons();
-    EXPECT_TRUE(f.view.params.drawPolygons);
-    EXPECT_EQ(f.host.redraws, redraws + 1);
-    f.view.TogglePolygons();
-    EXPECT_FALSE(f.view.params.drawPolygons);
 }
 
 } // namespace

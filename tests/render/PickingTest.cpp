@@ -118,7 +118,7 @@ TEST(Picking, NearerOfTwoAtomsOnOneLineOfSightWins) {
     ExpectPicked(f.view.Pick(160, 120), kPickedAtom, 0, &mol);
 }
 
-TEST(Picking, BondAtItsMiddleAtomsAtItsEnds) {
+TEST(Picking, BondAtItsMiddleAtomsAtItsEndsAndHiddenOnesNot) {
     PickScene f;
     Molecule& mol = f.AddMolecule({{-2, 0, 0}, {2, 0, 0}});
     PickScene::Bond(mol, {{0, 1}});
@@ -126,16 +126,14 @@ TEST(Picking, BondAtItsMiddleAtomsAtItsEnds) {
     ExpectPicked(f.PickAtom(mol, 0), kPickedAtom, 0, &mol);
     ExpectPicked(f.PickAtom(mol, 1), kPickedAtom, 1, &mol);
     ExpectNothing(f.PickAtom(mol, 0, 0, 26)); // a quarter along: neither end nor middle
-}
-
-TEST(Picking, HiddenHeteroAtomsAndHiddenMoleculesAreNotPicked) {
-    PickScene f;
-    Molecule& mol = f.AddMolecule({{-2, 0, 0}, {2, 0, 0}});
-    PickScene::Bond(mol, {{0, 1}});
+    // Hidden hetero atoms and hidden molecules are not picked.
     mol.atoms[0].hetero = true;
     mol.solvent = false;
     ExpectNothing(f.PickAtom(mol, 0));
     ExpectPicked(f.view.Pick(160, 120), kPickedBond, 0, &mol); // one of its atoms is shown
+    mol.atoms[1].hetero = true;
+    ExpectNothing(f.view.Pick(160, 120)); // both hidden: the bond goes too
+    mol.atoms[1].hetero = false;
     mol.solvent = true;
     ExpectPicked(f.PickAtom(mol, 0), kPickedAtom, 0, &mol);
     mol.renderMode = kHideMolecule;

@@ -1,5 +1,6 @@
 // Pictures of real structures drawn off screen, judged by pixel statistics.
 #include "../ScratchFiles.h"
+#include "Pixels.h"
 #include "document/VornDoc.h"
 #include "render/OffscreenPicture.h"
 #include "render/VornView.h"
@@ -17,20 +18,6 @@ namespace {
 
 const std::string kData = VORN_TEST_DATA;
 
-struct Pixel {
-    int r = 0, g = 0, b = 0;
-    int Max() const { return std::max({r, g, b}); }
-    bool operator<(const Pixel& other) const { return Max() < other.Max(); }
-    bool Red() const { return r > 60 && r > 3 * g && r > 3 * b; }
-    bool Blue() const { return b > 60 && b > r + 20 && b > g + 20; }
-    bool Grey() const { return r > 60 && std::abs(r - g) < 20 && std::abs(g - b) < 20; }
-};
-
-Pixel At(const DibImage& image, int x, int y) {
-    const std::uint8_t* p = image.Row(y) + 3 * x;
-    return {p[2], p[1], p[0]};
-}
-
 struct Point2 {
     double x, y;
 };
@@ -43,23 +30,6 @@ Pixel BrightestNear(const DibImage& image, Point2 p) {
         for (int i = -2; i <= 2; ++i)
             best = std::max(best, At(image, int(std::lround(p.x)) + i, int(std::lround(p.y)) + j));
     return best;
-}
-
-// The lit pixels (any channel above the black background's noise) of the columns [x0, x1) of a
-// 320 × 240 picture: their count, centroid (pixels from the bottom left) and mean brightness.
-struct LitStats {
-    long count = 0;
-    double cx = 0, cy = 0, mean = 0;
-};
-
-LitStats Lit(const DibImage& image, int x0 = 0, int x1 = 320) {
-    LitStats s;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (const int bright = At(image, x, y).Max(); bright > 8)
-                s = {s.count + 1, s.cx + x, s.cy + y, s.mean + bright};
-    const double n = double(std::max(1L, s.count));
-    return {s.count, s.cx / n, s.cy / n, s.mean / n};
 }
 
 // Where the view's perspective puts the eye-space point (x, y, z), z < 0, without stereo.

@@ -3,7 +3,7 @@
 #include "render/RenderToDib.h"
 
 #include "../RaisedError.h"
-#include "RenderTestContext.h"
+#include "Pixels.h"
 #include "core/VornError.h"
 
 #include <GL/gl.h>
@@ -39,10 +39,8 @@ struct NoContexts : OffscreenContextFactory {
 
 } // namespace
 
-TEST(RenderToDib, PictureHasTheWindowsSettingsAndTheCallersContextStays) {
-    ViewFixture f;
-    ASSERT_TRUE(f.doc.ReadCoordinateFile(std::string(VORN_TEST_DATA) + "/1crn.pdb"));
-    f.view.DocumentChanged();
+TEST(RenderToDib, PictureHasTheWindowsSettingsAndTheCallersContextStaysWhateverHappens) {
+    Crambin f;
     f.view.SetRenderMode(kWireFrame);
     const int background[4] = {40, 80, 160, 255};
     f.view.ApplyColor(0, background);
@@ -50,8 +48,7 @@ TEST(RenderToDib, PictureHasTheWindowsSettingsAndTheCallersContextStays) {
     f.view.params.fieldOfView = 45;
     f.view.SetProjection();
     f.view.ToggleDepthCue();
-    f.view.RenderScene(0);
-    const DibImage shown = ReadPixelsAsDib(320, 240);
+    const DibImage shown = f.Picture();
 
     const EGLContext window = eglGetCurrentContext();
     const DibImage captured = f.view.RenderToDIB(320, 240, EglContexts());
@@ -72,11 +69,8 @@ TEST(RenderToDib, PictureHasTheWindowsSettingsAndTheCallersContextStays) {
     EXPECT_EQ(halved.width, 125);
     EXPECT_EQ(halved.height, 93);
     EXPECT_EQ(eglGetCurrentContext(), window);
-}
 
-TEST(RenderToDib, NoContextIsReportedAndTheCallersStays) {
-    ViewFixture f;
-    const EGLContext window = eglGetCurrentContext();
+    // No context to be had is reported, and the caller's stays.
     NoContexts none;
     EXPECT_EQ(SourcedErrorOf([&] { f.view.RenderToDIB(100, 100, none); }),
               "VornView: Unable to create DIB for storing image");

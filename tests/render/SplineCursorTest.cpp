@@ -30,6 +30,17 @@ BackboneMolecule Wavy(int n) {
     return b;
 }
 
+// The ribbon points, five between alpha carbons, of one chain that build makes, in the profile of
+// the mode.
+template <typename Build>
+std::vector<RibbonPoint> RibbonOf(Build build, int mode) {
+    BackboneMolecule b;
+    b.NewChain();
+    build(b);
+    SetRibbonProfile(b.mol, mode);
+    return AllPoints<RibbonPoint>(SplineCursor(b.mol, 0, 5, 1.25f));
+}
+
 } // namespace
 
 TEST(SplineCursor, RaisesOnBadResolutionAndChainNumbers) {
@@ -94,12 +105,8 @@ TEST(SplineCursor, TensionOutsideOneToThreeGivesTheCatmullRomSpline) {
     EXPECT_LT(Length(Sub(halfway(3.0f), chord)), Length(Sub(expected, chord)) - 0.01);
 }
 
-TEST(SplineCursor, HelixRibbonKeepsTheHelixPitchAndItsProfile) {
-    BackboneMolecule b;
-    b.NewChain();
-    AddHelix(b, 20);
-    SetRibbonProfile(b.mol, kSolidRibbon);
-    const auto points = AllPoints<RibbonPoint>(SplineCursor(b.mol, 0, 5, 1.25f));
+TEST(SplineCursor, HelixRibbonKeepsThePitchAndItsProfileAndAStrandItsSide) {
+    auto points = RibbonOf([](BackboneMolecule& b) { AddHelix(b, 20); }, kSolidRibbon);
     ASSERT_EQ(points.size(), 19u * 6);
     // The centre line climbs 1.5 Å per 100 degrees, a pitch of 5.4 Å per turn, on a cylinder a
     // little inside the alpha carbons'. Away from the reflected ends each point of a segment is
@@ -126,14 +133,8 @@ TEST(SplineCursor, HelixRibbonKeepsTheHelixPitchAndItsProfile) {
             EXPECT_LT(Angle(Wide(p.tangent), chord), 15) << "point " << k;
         }
     }
-}
 
-TEST(SplineCursor, StrandRibbonKeepsItsWidthOnOneSide) {
-    BackboneMolecule b;
-    b.NewChain();
-    AddStrand(b, 10);
-    SetRibbonProfile(b.mol, kFlatRibbon);
-    const auto points = AllPoints<RibbonPoint>(SplineCursor(b.mol, 0, 5, 1.25f));
+    points = RibbonOf([](BackboneMolecule& b) { AddStrand(b, 10); }, kFlatRibbon);
     ASSERT_EQ(points.size(), 9u * 6);
     // The oxygens alternate up and down; the guide points follow the first residue's side, so
     // the ribbon lies flat in the x-z plane, 4 Å wide, without a twist.
@@ -149,21 +150,19 @@ TEST(SplineCursor, OrientationAtomsOnTheBackboneLineKeepTheLastGuideDirection) {
     // A straight chain along x whose oxygens point along +y, except where they give no
     // direction: on the line of the backbone, on the alpha carbon itself, or everywhere.
     auto chain = [](auto orientation) {
-        BackboneMolecule b;
-        b.NewChain();
-        for (int k = 0; k < 8; ++k) {
-            const Vec3 ca = {3.8 * k, 0, 0};
-            b.Add(ca, Add(ca, orientation(k)), kStrand);
-        }
-        SetRibbonProfile(b.mol, kSolidRibbon);
-        return b;
+        return RibbonOf(
+            [&](BackboneMolecule& b) {
+                for (int k = 0; k < 8; ++k) {
+                    const Vec3 ca = {3.8 * k, 0, 0};
+                    b.Add(ca, Add(ca, orientation(k)), kStrand);
+                }
+            },
+            kSolidRibbon);
     };
     const Vec3 up = {0, 1.2, 0}, along = {1.2, 0, 0}, none = {0, 0, 0};
     auto someNone = [&](int k) { return k == 3 ? along : k == 5 ? none : up; };
     auto firstNone = [&](int k) { return k < 2 ? along : up; };
-    const BackboneMolecule cases[] = {chain(someNone), chain(firstNone)};
-    for (const BackboneMolecule& b : cases) {
-        const auto points = AllPoints<RibbonPoint>(SplineCursor(b.mol, 0, 5, 1.25f));
+    for (const auto& points : {chain(someNone), chain(firstNone)}) {
         ASSERT_EQ(points.size(), 7u * 6);
         for (std::size_t k = 0; k < points.size(); ++k) {
             const Vec3 w = Wide(points[k].width);
@@ -172,8 +171,7 @@ TEST(SplineCursor, OrientationAtomsOnTheBackboneLineKeepTheLastGuideDirection) {
         }
     }
     // With no direction anywhere the ribbon still has one, the same all along, square to x.
-    const BackboneMolecule b = chain([&](int) { return along; });
-    const auto points = AllPoints<RibbonPoint>(SplineCursor(b.mol, 0, 5, 1.25f));
+    const auto points = chain([&](int) { return along; });
     ASSERT_FALSE(points.empty());
     for (const RibbonPoint& p : points) {
         EXPECT_NEAR(Length(Wide(p.width)), 2.0, 1e-4);

@@ -5,7 +5,7 @@
 #include "../RaisedError.h"
 #include "../ScratchFiles.h"
 #include "../WrittenFiles.h"
-#include "RenderTestContext.h"
+#include "Pixels.h"
 
 #include <GL/gl.h>
 
@@ -188,10 +188,8 @@ TEST(VectorPictures, PathsTakeTheirExtensionUnlessTheyHaveIt) {
 namespace {
 
 // Crambin in the shared 320 × 240 context, wholly inside the window.
-struct CrambinView : ViewFixture {
+struct CrambinView : Crambin {
     explicit CrambinView(int mode) {
-        EXPECT_TRUE(doc.ReadCoordinateFile(std::string(VORN_TEST_DATA) + "/1crn.pdb"));
-        view.DocumentChanged();
         view.SetRenderMode(mode);
         view.params.sceneScale *= 2;
     }
