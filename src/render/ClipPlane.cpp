@@ -188,6 +188,10 @@ void ClipPlane::DrawCaps(const Molecule& mol, const DrawContext& dc, float k) co
     glDisable(name);
     glDisable(GL_CULL_FACE);
     glDepthFunc(GL_LEQUAL);
+    // Caps of neighbouring atoms lie in one plane, where their fans' depths differ only by
+    // rounding: written, they would fight pixel by pixel. Tested but not written, each cap is
+    // still hidden by what lies in front, and where two overlap the later one is drawn whole.
+    glDepthMask(GL_FALSE);
     // The scene frame in Å: where the molecule's atoms lie once turned and moved.
     glPushMatrix();
     glLoadIdentity();
@@ -220,6 +224,7 @@ void ClipPlane::DrawCaps(const Molecule& mol, const DrawContext& dc, float k) co
     SetCapability(name, enabled);
     glEnable(GL_CULL_FACE);
     glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
 }
 
 void ClipPlane::BeginRotate(int x, int y) {

@@ -150,6 +150,23 @@ TEST(ClipPlanePictures, CapsCloseCutSpheresSeenFromTheCutSide) {
     // Ball and stick has no caps: there the cut ball is hollow and the background shows.
     f.view.SetRenderMode(kBallAndStick);
     EXPECT_LT(middle().Max(), 9);
+    // Where the caps of two overlapping atoms meet in the plane, one of them covers the overlap
+    // whole: no speckles of the other.
+    Molecule& pair = f.AddMolecule({{-0.4f, 0, 0}, {0.4f, 0, 0}});
+    mol.renderMode = kHideMolecule; // only the pair
+    pair.renderMode = kCpk;
+    pair.atoms[0].radius = pair.atoms[1].radius = 1.5f;
+    pair.atoms[0].color = {255, 0, 0, 255};
+    pair.atoms[1].color = {0, 0, 255, 255};
+    f.view.DocumentChanged();
+    f.view.clipPlane.SetPlane({0, 0, 0}, {0.3f, 0.4f, 1}, true); // turned: the depth varies
+    const DibImage caps = Drawn(f.view);
+    const int red = Count(
+        caps, [](Pixel p) { return p.Red(); }, 150, 170);
+    const int blue = Count(
+        caps, [](Pixel p) { return p.Blue(); }, 150, 170);
+    EXPECT_GT(red + blue, 500);
+    EXPECT_EQ(std::min(red, blue), 0) << red << " red and " << blue << " blue";
     // In a stereo pass the eye's turn is taken into account.
     f.view.clipPlane.SetPlane({0, 0, 0}, {1, 0, 0.02f}, true);
     f.view.clipPlane.eyeAngle = -3.5f;
