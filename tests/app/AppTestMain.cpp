@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <filesystem>
 #include <glob.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -39,8 +40,10 @@ int main(int argc, char** argv) {
     if (testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
     KeepDriverLoaded();
-    setenv("XDG_CONFIG_HOME", MakeDirectory("vorn-config-XXXXXX").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", MakeDirectory("vorn-runtime-XXXXXX").c_str(), 1);
+    const std::string config = MakeDirectory("vorn-config-XXXXXX");
+    const std::string runtime = MakeDirectory("vorn-runtime-XXXXXX");
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     QSurfaceFormat format;
     format.setVersion(2, 1);
@@ -52,5 +55,9 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Vorn");
     QApplication::setOrganizationName("Vorn");
-    return RUN_ALL_TESTS();
+    const int failed = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(config, ignored);
+    std::filesystem::remove_all(runtime, ignored);
+    return failed;
 }
