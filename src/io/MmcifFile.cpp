@@ -137,10 +137,60 @@ struct content : pegtl::plus<datablock> {};
 struct file : pegtl::seq<pegtl::opt<rules::whitespace>,
                          pegtl::if_must<pegtl::not_at<pegtl::eof>, content, pegtl::eof>> {};
 
+// The rules met at every value of a loop.
+template <typename Rule>
+constexpr bool IsLoopValueRule =
+    std::is_same_v<Rule, pegtl::seq<loop_value, blanks_or_end, pegtl::discard>> ||
+    std::is_same_v<Rule, loop_value> || std::is_same_v<Rule, plain_value> ||
+    std::is_same_v<Rule, blanks_or_end> || std::is_same_v<Rule, blanks> ||
+    std::is_same_v<Rule, pegtl::eof> || std::is_same_v<Rule, pegtl::discard>;
+
+// Where the parser stood when an action raised, or where it was reading when it ran past the end
+// of its text window: unwinding the rules moves the input back to where they began, so the
+// position is taken on the way out (the innermost first).
+struct ParseTrace {
+    std::size_t line = 0;
+    bool noted = false;
+    void Note(std::size_t at) {
+        if (!noted)
+            line = at;
+        noted = true;
+    }
+};
+
 // gemmi's error messages, its message for a file that opens no data block, and one for text
 // that is neither an item, a loop nor a block.
 template <typename Rule>
 struct CifErrors : pegtl::normal<Rule> {
+    template <template <typename...> class Action, typename Iterator, typename Input,
+              typename State>
+    static auto apply(const Iterator& begin, const Input& in, State& r, ParseTrace& trace)
+        -> decltype(pegtl::normal<Rule>::template apply<Action>(begin, in, r, trace)) {
+        try {
+            return pegtl::normal<Rule>::template apply<Action>(begin, in, r, trace);
+        } catch (...) {
+            trace.Note(in.line());
+            throw;
+        }
+    }
+    template <template <typename...> class Action, typename Input, typename State>
+    static auto apply0(const Input& in, State& r, ParseTrace& trace)
+        -> decltype(pegtl::normal<Rule>::template apply0<Action>(in, r, trace)) {
+        try {
+            return pegtl::normal<Rule>::template apply0<Action>(in, r, trace);
+        } catch (...) {
+            trace.Note(in.line());
+            throw;
+        }
+    }
+    // Not on the rules met at every value of a loop, which would pay for it at every value: what
+    // runs past the window there is noted by the loop, at the start of the value.
+    template <typename Input, typename State, typename R = Rule>
+    static std::enable_if_t<!IsLoopValueRule<R>> unwind(const Input& in, State&,
+                                                        ParseTrace& trace) {
+        trace.Note(in.line());
+    }
+
     template <typename Input, typename... States>
     [[noreturn]] static void raise(const Input& in, States&&...) {
         if constexpr (std::is_same_v<Rule, content>)
@@ -161,22 +211,22 @@ struct CifAction : pegtl::nothing<Rule> {};
 
 template <>
 struct CifAction<rules::datablockheading> {
-    static void apply0(MmcifTables& r) { r.StartBlock(); }
+    static void apply0(MmcifTables& r, ParseTrace&) { r.StartBlock(); }
 };
 template <>
 struct CifAction<rules::framename> {
-    static void apply0(MmcifTables& r) { r.StartFrame(); }
+    static void apply0(MmcifTables& r, ParseTrace&) { r.StartFrame(); }
 };
 template <>
 struct CifAction<rules::endframe> {
-    static void apply0(MmcifTables& r) { r.EndFrame(); }
+    static void apply0(MmcifTables& r, ParseTrace&) { r.EndFrame(); }
 };
 template <>
 struct CifAction<rules::str_loop> {
-    static void apply0(MmcifTables& r) { r.StartLoop(); }
+    static void apply0(MmcifTables& r, ParseTrace&) { r.StartLoop(); }
 };
 struct EndLoopAction {
-    static void apply0(MmcifTables& r) { r.EndLoop(); }
+    static void apply0(MmcifTables& r, ParseTrace&) { r.EndLoop(); }
 };
 template <>
 struct CifAction<rules::loop> : EndLoopAction {};
@@ -184,18 +234,18 @@ template <>
 struct CifAction<loop> : EndLoopAction {};
 template <>
 struct CifAction<rules::missing_value> {
-    static void apply0(MmcifTables& r) { r.MissingValue(); }
+    static void apply0(MmcifTables& r, ParseTrace&) { r.MissingValue(); }
 };
 template <>
 struct CifAction<rules::loop_tag> {
     template <typename Input>
-    static void apply(const Input& in, MmcifTables& r) {
+    static void apply(const Input& in, MmcifTables& r, ParseTrace&) {
         r.LoopTag(in.begin(), in.size(), in.iterator().line);
     }
 };
 struct LoopValueAction {
     template <typename Input>
-    static void apply(const Input& in, MmcifTables& r) {
+    static void apply(const Input& in, MmcifTables& r, ParseTrace&) {
         r.LoopValue(in.begin(), in.size(), in.iterator().line);
     }
 };
@@ -206,14 +256,14 @@ struct CifAction<loop_value> : LoopValueAction {};
 template <>
 struct CifAction<rules::item_tag> {
     template <typename Input>
-    static void apply(const Input& in, MmcifTables& r) {
+    static void apply(const Input& in, MmcifTables& r, ParseTrace&) {
         r.ItemTag(in.begin(), in.size(), in.iterator().line);
     }
 };
 template <>
 struct CifAction<rules::item_value> {
     template <typename Input>
-    static void apply(const Input& in, MmcifTables& r) {
+    static void apply(const Input& in, MmcifTables& r, ParseTrace&) {
         r.ItemValue(in.begin(), in.size(), in.iterator().line);
     }
 };
@@ -277,18 +327,20 @@ void ReadMmcifFile(const std::string& fileName, PdbFile& pdb) {
     MmcifTables tables(pdb, pdb.records.capacity());
     std::size_t textBytes = 0;
     CifInput in(fileName, kLongestValue, GzSource{&gz, &textBytes});
+    ParseTrace trace;
     try {
-        pegtl::parse<file, CifAction, CifErrors>(in, tables);
+        pegtl::parse<file, CifAction, CifErrors>(in, tables, trace);
     } catch (const pegtl::parse_error& e) {
         const std::size_t line =
             LineOf(e.positions().empty() ? in.position() : e.positions().front(), textBytes);
         CheckStream(gz, line);
         Fail(line, std::string(e.message()));
     } catch (const std::overflow_error&) {
-        CheckStream(gz, in.line());
-        Fail(in.line(), "a value or blank stretch longer than 4 MiB");
+        // The input is back where the rules began by now; the trace knows where it was.
+        CheckStream(gz, trace.line);
+        Fail(trace.line, "a value or blank stretch longer than 4 MiB");
     } catch (const VornError&) {
-        CheckStream(gz, in.line());
+        CheckStream(gz, trace.line);
         throw;
     }
     const std::size_t lastLine = LineOf(in.position(), textBytes);

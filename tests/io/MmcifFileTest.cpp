@@ -6,12 +6,14 @@
 #include "ScratchFiles.h"
 #include "io/PdbFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 namespace vorn {
 
@@ -142,6 +144,41 @@ TEST(MmcifFileTest, RefusesMalformedTextNamingTheLine) {
     // Unknown columns and tables are passed over.
     EXPECT_EQ(ErrorOfText(head + "_atom_site.vorn_unknown\n1 C 1 2 3 'x y'\n_vorn.table x\n"),
               "no error");
+}
+
+// Errors met while the parser is deep in the text name the line where it stood, not the start of
+// the file: a value longer than the text window, and an error of the atoms that a damaged
+// compressed stream explains (the stream had already broken off when the atoms failed).
+TEST(MmcifFileTest, ErrorsDeepInTheTextNameTheirLine) {
+    std::string text = "data_x\nloop_\n_atom_site.id\n_atom_site.label_atom_id\n"
+                       "_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z\n";
+    for (int i = 1; i <= 3000; ++i)
+        text += std::to_string(i) + " C " + std::to_string(i % 97) + " 2 3\n";
+    const std::string badLine = std::to_string(std::count(text.begin(), text.end(), '\n') + 1);
+    EXPECT_EQ(ErrorOfText(text + "9 C 1 '" + std::string(5u << 20, 'x') + "' 3\n"),
+              "Error parsing file! Line " + badLine +
+                  ": a value or blank stretch longer than 4 MiB");
+
+    text += "9 C 1 x 3\n";
+    for (int i = 0; i < 100; ++i)
+        text += "10 C 1 2 3\n";
+    std::string packed(compressBound(static_cast<uLong>(text.size())) + 64, '\0');
+    z_stream z{};
+    deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = reinterpret_cast<Bytef*>(&text[0]);
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(&packed[0]);
+    z.avail_out = static_cast<uInt>(packed.size());
+    deflate(&z, Z_FINISH);
+    packed.resize(z.total_out - 20); // the end of the stream and its check are lost
+    deflateEnd(&z);
+    const std::string path = ScratchPath("damaged.cif.gz");
+    std::ofstream(path, std::ios::binary) << packed;
+    EXPECT_EQ(ErrorOf([&] {
+                  PdbFile pdb;
+                  ReadMmcifFile(path, pdb);
+              }),
+              "Error parsing file! Line " + badLine + ": the compressed data are damaged");
 }
 
 // The same entries as their PDB files: 2BEG holds one model of the mmCIF's ten; this 1A8O mmCIF
