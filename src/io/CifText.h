@@ -77,6 +77,8 @@ inline bool LeadingInt(Value v, int& value) {
 
 // The whole value as a number; a standard uncertainty in parentheses ("12.345(6)") is dropped.
 inline bool NumberOf(Value v, float& value) {
+    if (tokens::ToFloatFast(v.text, v.End(), value))
+        return true;
     const char* end = v.End();
     if (v.length > 0 && end[-1] == ')')
         if (const void* open = std::memchr(v.text, '(', static_cast<std::size_t>(v.length)))

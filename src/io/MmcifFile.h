@@ -1,6 +1,7 @@
 // Reads a PDBx/mmCIF coordinate file, plain or gzip-compressed, into the record set of a PDB file.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace vorn {
@@ -18,5 +19,11 @@ bool IsMmcifFile(const std::string& fileName);
 // file of the entry lists the same in its CONECT records). Raises
 // VornError "Can't open file!" or "Error parsing file! Line N: ..." naming what is wrong.
 void ReadMmcifFile(const std::string& fileName, PdbFile& pdb);
+
+// The same, with the text (in bytes) that runs of unquoted loop values are read directly in
+// made sure of before each value; a value that runs past the text at hand, and everything else,
+// goes through the general CIF rules, as every value does with a window of 0. The result never
+// depends on the window: tests vary it to put values at the edges of the text at hand.
+void ReadMmcifFile(const std::string& fileName, PdbFile& pdb, std::size_t loopWindow);
 
 } // namespace vorn

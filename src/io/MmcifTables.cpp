@@ -212,8 +212,7 @@ void MmcifTables::CheckColumns() {
         Fail(m_line, "the atom_site table has no atom names (auth_atom_id or label_atom_id)");
 }
 
-void MmcifTables::LoopValue(const char* text, std::size_t length, std::size_t line) {
-    m_line = line;
+void MmcifTables::OtherLoopValue(const char* text, std::size_t length) {
     if (m_category != Category::kOther) {
         if (!m_checked)
             CheckColumns();
@@ -292,8 +291,12 @@ float MmcifTables::Number(Value v, float fallback, const char* column) const {
         return fallback;
     float value = 0;
     if (!cif::NumberOf(v, value))
-        Fail(m_line, std::string("_atom_site.") + column + " is not a number");
+        NotANumber(column);
     return value;
+}
+
+void MmcifTables::NotANumber(const char* column) const {
+    Fail(m_line, std::string("_atom_site.") + column + " is not a number");
 }
 
 void MmcifTables::TakeAtomValue(unsigned char column, Value v) {

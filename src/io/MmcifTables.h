@@ -29,7 +29,20 @@ public:
     void EndFrame() { m_inFrame = false; }
     void StartLoop();
     void LoopTag(const char* text, std::size_t length, std::size_t line);
-    void LoopValue(const char* text, std::size_t length, std::size_t line);
+    void LoopValue(const char* text, std::size_t length, std::size_t line) {
+        m_line = line;
+        // The bulk of a file, the rows of its atoms once their columns are checked, without a
+        // call more per value.
+        if (m_category == Category::kAtomSite && m_checked) {
+            TakeAtomValue(m_columnKinds[m_column], cif::ValueOf(text, length));
+            if (++m_column == m_columns) {
+                m_column = 0;
+                FinishAtomRow();
+            }
+            return;
+        }
+        OtherLoopValue(text, length);
+    }
     void EndLoop();
     void ItemTag(const char* text, std::size_t length, std::size_t line);
     void ItemValue(const char* text, std::size_t length, std::size_t line);
@@ -74,9 +87,11 @@ private:
     void StartTable(Category category);
     void AddColumn(const char* tag, std::size_t length, std::size_t nameStart);
     void CheckColumns();
+    void OtherLoopValue(const char* text, std::size_t length);
     void Take(unsigned char column, cif::Value v);
     void TakeAtomValue(unsigned char column, cif::Value v);
     float Number(cif::Value v, float fallback, const char* column) const;
+    [[noreturn]] void NotANumber(const char* column) const;
     void FinishRow();
     void FinishAtomRow();
     void EndSingleItems();

@@ -33,9 +33,23 @@ PdbFile ReadText(const std::string& text) {
     return pdb;
 }
 
-// The message of the error the text raises, or "no error" when it reads.
+PdbFile ReadWithWindow(const std::string& path, std::size_t window) {
+    PdbFile pdb;
+    ReadMmcifFile(path, pdb, window);
+    return pdb;
+}
+
+// The message of the error the text raises, or "no error" when it reads. The general CIF rules
+// alone (window 0) and a window of a few bytes must raise the same.
 std::string ErrorOfText(const std::string& text) {
-    return ErrorOf([&] { ReadText(text); });
+    const std::string path = WriteText(text);
+    const std::string error = ErrorOf([&] {
+        PdbFile pdb;
+        ReadMmcifFile(path, pdb);
+    });
+    for (const std::size_t window : {0, 3})
+        EXPECT_EQ(ErrorOf([&] { ReadWithWindow(path, window); }), error) << "window " << window;
+    return error;
 }
 
 // Record, serial, atom, residue, [chain], residue number, x y z, occupancy, B, hetero, model.
@@ -179,6 +193,85 @@ TEST(MmcifFileTest, ErrorsDeepInTheTextNameTheirLine) {
                   ReadMmcifFile(path, pdb);
               }),
               "Error parsing file! Line " + badLine + ": the compressed data are damaged");
+}
+
+// Every record as text, and the links.
+std::vector<std::string> Summary(const PdbFile& pdb) {
+    std::vector<std::string> lines;
+    for (const PdbRecord& r : pdb.records)
+        lines.push_back(Fields(r));
+    lines.push_back("conects " + std::to_string(pdb.conectCount) + " bonds " +
+                    std::to_string(pdb.bondCount));
+    return lines;
+}
+
+// Runs of unquoted loop values are read a window of text at a time outside the general CIF
+// rules, which take over at whatever the run is not sure of. Whatever the window, and whether
+// the values come unquoted amid comments, tabs and CR LF line ends or quoted one per line, the
+// records are the same; a long value across the end of the parser's 64 KiB of text too.
+TEST(MmcifFileTest, LoopValuesReadTheSameAtEveryWindowAndInEveryForm) {
+    const char* const names[] = {"N", "CA", "C3'", "data", "loop", "Stop", "[x]", "C#1", "O"};
+    const char* const notes[] = {"n", "xdata_", "a#b", "dAtA", "global", "x_loop_", "q\"q"};
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 150; ++i) {
+        const std::string name = names[i % 9];
+        std::string note = notes[i % 7];
+        if (i % 3 == 0)
+            note = std::string(std::size_t(250 + i * 7), 'a' + char(i % 26));
+        rows.push_back({i % 5 ? "ATOM" : "HETATM", std::to_string(i + 1), name, i % 4 ? "." : "A",
+                        i % 70 == 7 ? ";ALA" : "GLY", i % 11 ? "B" : "?", std::to_string(i / 3 + 1),
+                        i % 13 ? "?" : "C", std::to_string(i) + ".5",
+                        "-" + std::to_string(i % 17) + ".25", i % 6 ? "3" : "4.0(2)", "1.00",
+                        "20.5", std::to_string(i / 3 + 1), i % 11 ? "A" : "BB", name, "1", note});
+    }
+    const std::string head = std::string("data_x\n") + kColumns + "_atom_site.vorn_note\n";
+    // Unquoted: varied blanks, comments between values, CR LF on some lines, a text field for
+    // the residue names that open with ';'.
+    std::string plain;
+    const char* const gaps[] = {" ", "\t", "   ", " # between\n", "\r\n", " \t#\r\n  "};
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            const std::string& v = rows[r][c];
+            plain += v[0] == ';' ? "\n" + v + "\n;\n" : v;
+            plain += gaps[(r * 7 + c) % 6];
+        }
+        plain += r % 2 ? "\r\n" : "\n";
+    }
+    // Quoted, one value per line: the general rules read every value.
+    std::string quoted;
+    for (const auto& row : rows)
+        for (const std::string& v : row)
+            quoted += v[0] == ';'              ? v + "\n;\n"
+                      : (v == "?" || v == ".") ? v + "\n"
+                                               : "'" + v + "'\n";
+
+    // Padding puts a long value 100 bytes before the end of the parser's first 64 KiB, where the
+    // rows before it leave the parser no cause to read ahead.
+    const std::string firstLong = rows[60].back();
+    const std::size_t at = head.size() + plain.find(firstLong);
+    ASSERT_LT(at, std::size_t{65536 - 100});
+    const std::string pad = "#" + std::string(65536 - 100 - at - 2, 'p') + "\n";
+    const std::string text = head + pad + plain;
+    ASSERT_EQ(text.find(firstLong), std::size_t{65536 - 100});
+
+    const std::vector<std::string> expected = Summary(ReadText(head + quoted));
+    ASSERT_EQ(expected.size(), rows.size() + 1);
+    EXPECT_EQ(expected[3], "ATOM 4 DATA GLY [A] 2 3.5 -3.25 3 1 20.5 0 0");
+    const std::string path = WriteText(text);
+    for (const std::size_t window : {0, 1, 2, 5, 7, 64, 4096, 1 << 16})
+        EXPECT_EQ(Summary(ReadWithWindow(path, window)), expected) << "window " << window;
+    EXPECT_EQ(Summary(ReadText(text)), expected);
+
+    // Errors deep in the rows name their line whatever the window (ErrorOfText compares them).
+    const std::string line = std::to_string(std::count(text.begin(), text.end(), '\n') + 1);
+    const std::string bad = "ATOM 999 C . GLY B 1 ? 1 2 ";
+    EXPECT_EQ(ErrorOfText(text + bad + "x 1 1 1 B C 1 n\n"),
+              "Error parsing file! Line " + line + ": _atom_site.Cartn_z is not a number");
+    const std::string next = std::to_string(std::stoi(line) + 1);
+    EXPECT_EQ(ErrorOfText(text + bad + "3 1 1 1 B C 1 n\n\x01\n"),
+              "Error parsing file! Line " + next + ": expected a tag, loop_ or a data block");
+    EXPECT_EQ(ErrorOfText(text + bad + "3 1 1 1 B C 1 n\r\n" + bad + "3\n"),
+              "Error parsing file! Line " + next + ": a row of 11 values in a loop of 18 columns");
 }
 
 // The same entries as their PDB files: 2BEG holds one model of the mmCIF's ten; this 1A8O mmCIF
