@@ -493,18 +493,4 @@ std::vector<PairList> FindBondedPairParts(const PdbFile& pdb, int n) {
     return FindPairs(BuildGrid(pdb, n));
 }
 
-PairList FindBondedPairs(const PdbFile& pdb, int n) {
-    std::vector<PairList> parts = FindBondedPairParts(pdb, n);
-    if (parts.size() == 1)
-        return std::move(parts[0]);
-    size_t count = 0;
-    for (const PairList& part : parts)
-        count += part.size();
-    PairList pairs;
-    ReserveLarge(pairs, count);
-    for (const PairList& part : parts)
-        pairs.insert(pairs.end(), part.begin(), part.end());
-    return pairs;
-}
-
 } // namespace vorn

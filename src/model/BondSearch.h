@@ -24,11 +24,9 @@ float BondRadius(const char* atomName);
 
 // The bonded pairs among the first n records, as record indices, in the order of the grid walk:
 // occupied cells with z slowest and x fastest, then the neighbour cells, then the atoms of the
-// cell, then those of the neighbour. An atom at the cap keeps the bonds found first.
-PairList FindBondedPairs(const PdbFile& pdb, int n);
-
-// The same pairs in consecutive parts (one per slab of layers the search went through on a thread
-// of its own): FindBondedPairs without putting the parts together.
+// cell, then those of the neighbour. An atom at the cap keeps the bonds found first. The pairs
+// come in consecutive parts (one per slab of layers the search went through on a thread of its
+// own); put one after another, they are in walk order.
 std::vector<PairList> FindBondedPairParts(const PdbFile& pdb, int n);
 
 } // namespace vorn
