@@ -236,19 +236,6 @@ void CopyUpper(const char* text, char* field, std::size_t capacity, const char* 
     CopyUpper(text, length, field, capacity, message);
 }
 
-// Largest (or smallest) absolute value of a field over the records; 0 when there are none.
-float MagnitudeExtreme(const std::vector<PdbRecord>& records, float PdbRecord::*field,
-                       bool largest) {
-    if (records.empty())
-        return 0.0f;
-    float result = std::fabs(records.front().*field);
-    for (const PdbRecord& r : records) {
-        const float v = std::fabs(r.*field);
-        result = largest ? std::max(result, v) : std::min(result, v);
-    }
-    return result;
-}
-
 void MarkWater(PdbRecord& r) {
     static const char kWaters[][4] = {"TIP", "SPC", "HOH", "SOL"};
     r.hetero = 0;
@@ -348,17 +335,20 @@ void PdbFile::CountBonds() {
     bondCount = static_cast<int>(std::unique(pairs.begin(), pairs.end()) - pairs.begin());
 }
 
-float PdbFile::TempFactorMax() const {
-    return MagnitudeExtreme(records, &PdbRecord::tempFactor, true);
-}
-float PdbFile::TempFactorMin() const {
-    return MagnitudeExtreme(records, &PdbRecord::tempFactor, false);
-}
-float PdbFile::OccupancyMax() const {
-    return MagnitudeExtreme(records, &PdbRecord::occupancy, true);
-}
-float PdbFile::OccupancyMin() const {
-    return MagnitudeExtreme(records, &PdbRecord::occupancy, false);
+PdbValueRanges PdbFile::ValueRanges() const {
+    PdbValueRanges v;
+    if (records.empty())
+        return v;
+    v.tempMax = v.tempMin = std::fabs(records.front().tempFactor);
+    v.occMax = v.occMin = std::fabs(records.front().occupancy);
+    for (const PdbRecord& r : records) {
+        const float t = std::fabs(r.tempFactor), o = std::fabs(r.occupancy);
+        v.tempMax = std::max(v.tempMax, t);
+        v.tempMin = std::min(v.tempMin, t);
+        v.occMax = std::max(v.occMax, o);
+        v.occMin = std::min(v.occMin, o);
+    }
+    return v;
 }
 
 } // namespace vorn

@@ -41,6 +41,11 @@ struct ConectEntry {
     IndexedList<int> bonded;
 };
 
+// The largest and smallest magnitudes of the temperature factors and occupancies of a record set.
+struct PdbValueRanges {
+    float tempMax = 0, tempMin = 0, occMax = 0, occMin = 0;
+};
+
 struct PdbMonitor {
     int kind = 0;
     int serialA = 0, serialB = 0;
@@ -57,14 +62,15 @@ public:
     // The same, reading blockBytes of text at a time (the unit of work of one thread).
     bool Read(const std::string& fileName, std::size_t blockBytes);
 
-    // Largest and smallest magnitudes over all records (0 for an empty set).
     // Sets bondCount from the CONECT entries.
     void CountBonds();
 
-    float TempFactorMax() const;
-    float TempFactorMin() const;
-    float OccupancyMax() const;
-    float OccupancyMin() const;
+    // Largest and smallest magnitudes over all records (0 for an empty set), in one pass.
+    PdbValueRanges ValueRanges() const;
+    float TempFactorMax() const { return ValueRanges().tempMax; }
+    float TempFactorMin() const { return ValueRanges().tempMin; }
+    float OccupancyMax() const { return ValueRanges().occMax; }
+    float OccupancyMin() const { return ValueRanges().occMin; }
 
     int bondCount = 0; // distinct atom pairs named by the CONECT entries
     int atomCount = 0;

@@ -9,7 +9,6 @@
 #include "model/Molecule.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -283,29 +282,6 @@ void MarkLoneOxygens(Molecule& mol) {
             mol.atoms[i].hetero = true;
 }
 
-// The magnitudes of the extreme temperature factors and occupancies of all records, as
-// PdbFile::TempFactorMax and its kin give them, in one pass over the records instead of four.
-void SetValueRanges(Molecule& mol, const PdbFile& pdb) {
-    if (pdb.records.empty()) {
-        mol.tempMax = mol.tempMin = mol.occMax = mol.occMin = 0.0f;
-        return;
-    }
-    const PdbRecord& first = pdb.records.front();
-    float tMax = std::fabs(first.tempFactor), tMin = tMax;
-    float oMax = std::fabs(first.occupancy), oMin = oMax;
-    for (const PdbRecord& r : pdb.records) {
-        const float t = std::fabs(r.tempFactor), o = std::fabs(r.occupancy);
-        tMax = std::max(tMax, t);
-        tMin = std::min(tMin, t);
-        oMax = std::max(oMax, o);
-        oMin = std::min(oMin, o);
-    }
-    mol.tempMax = tMax;
-    mol.tempMin = tMin;
-    mol.occMax = oMax;
-    mol.occMin = oMin;
-}
-
 void AddMonitors(Molecule& mol, const PdbFile& pdb) {
     mol.monitors.Clear();
     for (const PdbMonitor& m : pdb.monitors) {
@@ -334,7 +310,11 @@ void BuildMolecule(Molecule& mol, const PdbFile& pdb, bool multiModel, bool conn
     RemoveIncompleteResidues(mol);
     BuildBonds(mol, std::move(bonded), pdb, multiModel);
     MarkLoneOxygens(mol);
-    SetValueRanges(mol, pdb);
+    const PdbValueRanges ranges = pdb.ValueRanges();
+    mol.tempMax = ranges.tempMax;
+    mol.tempMin = ranges.tempMin;
+    mol.occMax = ranges.occMax;
+    mol.occMin = ranges.occMin;
     AddMonitors(mol, pdb);
 }
 
