@@ -67,12 +67,9 @@ bool RequestUrl(const std::string& requestTemplate, const std::string& server,
 }
 
 std::string DownloadSuffix(const std::string& url) {
-    std::string path = Lower(url.substr(0, url.find_first_of("?#")));
-    const bool gz = EndsWith(path, ".gz");
-    if (gz)
-        path.resize(path.size() - 3);
-    const bool cif = EndsWith(path, ".cif") || EndsWith(path, ".mmcif");
-    return std::string(cif ? ".cif" : ".pdb") + (gz ? ".gz" : "");
+    const std::string path = Lower(url.substr(0, url.find_first_of("?#")));
+    const bool cif = CVornDoc::FileTypeOfName(path) == kFileMmcif;
+    return std::string(cif ? ".cif" : ".pdb") + (EndsWith(path, ".gz") ? ".gz" : "");
 }
 
 void RememberEntry(std::vector<std::string>& list, const std::string& text) {
