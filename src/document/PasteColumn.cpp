@@ -2,12 +2,12 @@
 #include "document/PasteColumn.h"
 
 #include "appearance/Radii.h"
+#include "io/Tokens.h"
 #include "model/Molecule.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <utility>
 
 namespace vorn {
@@ -20,10 +20,6 @@ const char kInvalidAtomId[] = "Invalid atom id, can't paste data";
 const char kNoAtomsInRange[] = "Invalid atom range, no atoms to paste data into";
 
 namespace {
-
-bool IsSeparator(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 
 // The whole token as a finite single-precision number. from_chars reads no locale, so a comma is
 // never taken for a decimal point, and its general format takes no hexadecimal.
@@ -85,10 +81,10 @@ ClipboardNumbers ParseClipboardNumbers(const std::string& text) {
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {
-        while (p < end && IsSeparator(*p))
+        while (p < end && tokens::IsSeparator(*p))
             ++p;
         const char* start = p;
-        while (p < end && !IsSeparator(*p))
+        while (p < end && !tokens::IsSeparator(*p))
             ++p;
         if (start == p)
             break;

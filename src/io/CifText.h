@@ -12,8 +12,9 @@ namespace vorn {
 
 namespace cif {
 
+// Space, tab, CR and LF, as between tokens.
 inline bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return tokens::IsSeparator(c);
 }
 
 // ASCII only, as CIF names and reserved words are.

@@ -64,10 +64,6 @@ struct ParseState {
     }
 };
 
-bool IsCifBlank(char c) {
-    return gemmi::cif::char_table(c) == 2;
-}
-
 bool IsPrintable(char c) {
     return c >= '!' && c <= '~';
 }
@@ -109,7 +105,7 @@ struct blanks {
                     inComment = p[n] != '\n';
                 else if (p[n] == '#')
                     inComment = true;
-                else if (!IsCifBlank(p[n]))
+                else if (!cif::IsBlank(p[n]))
                     break;
             }
             matched = matched || n > 0;
@@ -174,7 +170,7 @@ private:
             const char* v = q;
             while (++q != end && IsPrintable(*q)) {
             }
-            if (q == end || !IsCifBlank(*q)) {
+            if (q == end || !cif::IsBlank(*q)) {
                 q = v; // longer than the text at hand, or a stray byte after it: gemmi's rules
                 break;
             }
