@@ -6,7 +6,6 @@
 #include "model/Molecule.h"
 #include "render/GlCapability.h"
 #include "render/Impostors.h"
-#include "render/Primitives.h"
 #include "render/Representations.h"
 #include "render/Trackball.h"
 #include "render/ViewParameters.h"
@@ -52,14 +51,6 @@ Vec3f TurnedOnScreen(const Quaternion& q, const Vec3f& a) {
     for (size_t r = 0; r < 3; ++r)
         out[r] = m[r] * a[0] + m[4 + r] * a[1] + m[8 + r] * a[2];
     return out;
-}
-
-bool Hidden(const Molecule& mol, const Atom& atom) {
-    return atom.hetero && !mol.solvent;
-}
-
-void Color(const Rgba& c) {
-    glColor4ub(c.r, c.g, c.b, c.a);
 }
 
 } // namespace
@@ -202,7 +193,7 @@ void ClipPlane::DrawCaps(const Molecule& mol, const DrawContext& dc, float k) co
     for (int i = 0; i < mol.AtomCount(); ++i) {
         const Atom& atom = mol.atoms[size_t(i)];
         const float d = plane.Distance(pos[i]);
-        if (Hidden(mol, atom) || !(std::fabs(d) < atom.radius))
+        if (Hidden(mol, atom.hetero) || !(std::fabs(d) < atom.radius))
             continue;
         const float p[3] = {pos[i][0] + t[0], pos[i][1] + t[1], pos[i][2] + t[2]};
         Vec3f middle;
@@ -284,7 +275,7 @@ void DrawClippedPoints(const Molecule& mol, const DrawContext& dc, const ClipPla
     glBegin(GL_POINTS);
     for (int i = 0; i < mol.AtomCount(); ++i) {
         const Atom& atom = mol.atoms[size_t(i)];
-        if (Hidden(mol, atom) || inMolecule.Distance(pos[i]) >= 0)
+        if (Hidden(mol, atom.hetero) || inMolecule.Distance(pos[i]) >= 0)
             continue;
         Color(atom.color);
         glVertex3fv(pos[i]);
@@ -321,20 +312,18 @@ bool DrawClippedAtoms(const Molecule& mol, const DrawContext& dc, const ClipPlan
     for (int i = 0; i < mol.AtomCount(); ++i) {
         const Atom& atom = mol.atoms[size_t(i)];
         const float d = inMolecule.Distance(pos[i]);
-        if (Hidden(mol, atom) || d >= atom.radius)
+        if (Hidden(mol, atom.hetero) || d >= atom.radius)
             continue;
         if (d > -atom.radius) {
             cut.push_back(i);
             continue;
         }
-        Color(atom.color);
-        FacingHemisphere(dc, pos[i], atom.radius, kAtomHemisphere);
+        FacingSphere(dc, pos[i], atom.radius, atom.color);
     }
     glEnable(plane.name);
     for (int i : cut) {
         const Atom& atom = mol.atoms[size_t(i)];
-        Color(atom.color);
-        FacingHemisphere(dc, pos[i], atom.radius, kAtomHemisphere);
+        FacingSphere(dc, pos[i], atom.radius, atom.color);
     }
     plane.DrawCaps(mol, dc, k);
     EndSolids(dc);

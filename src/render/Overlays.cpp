@@ -40,10 +40,6 @@ bool ValidAtom(const Molecule& mol, int atom) {
     return atom >= 0 && atom < mol.AtomCount();
 }
 
-float Distance(const float* a, const float* b) {
-    return Length(Sub(At(b), At(a)));
-}
-
 // One axis along +z of the current frame: a shaft and a cone on a disk.
 void DrawAxis(const DrawContext& dc, float length) {
     glPushMatrix();

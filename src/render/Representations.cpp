@@ -15,9 +15,6 @@
 
 namespace vorn {
 
-namespace {
-
-// Hetero atoms and their bonds are hidden while the molecule's solvent flag is off.
 bool Hidden(const Molecule& mol, bool hetero) {
     return hetero && !mol.solvent;
 }
@@ -34,8 +31,6 @@ void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgb
 float Distance(const float* a, const float* b) {
     return Length(Sub(At(b), At(a)));
 }
-
-} // namespace
 
 void BeginSolids(const DrawContext& dc) {
     dc.viewLight.Disable();

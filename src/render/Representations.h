@@ -9,6 +9,7 @@ class ImpostorRenderer;
 class LightSet;
 struct Molecule;
 class Primitives;
+struct Rgba;
 struct VornLight;
 
 // What the drawers need of the view while one molecule is drawn.
@@ -34,6 +35,12 @@ void DrawPoints(const Molecule& mol, const DrawContext& dc);
 void DrawSticks(const Molecule& mol, const DrawContext& dc);
 
 // Helpers the annotations share with the drawers above.
+// Hetero atoms and their bonds are hidden while the molecule's solvent flag is off.
+bool Hidden(const Molecule& mol, bool hetero);
+// The current colour, as four bytes.
+void Color(const Rgba& c);
+// Distance between two points (Å).
+float Distance(const float* a, const float* b);
 // Solids: the view light off, the switched-on solid lights on, dithering, smooth shading when
 // smooth3D; EndSolids returns to flat lines under the view light.
 void BeginSolids(const DrawContext& dc);
@@ -45,5 +52,7 @@ void OrientAlong(const float* a, const float* b, float length);
 // A hemisphere list (kAtomHemisphere or kSelectionHemisphere) of the radius at p, turned toward
 // the eye, in the current colour.
 void FacingHemisphere(const DrawContext& dc, const float* p, float radius, int list);
+// An atom's hemisphere (kAtomHemisphere) in colour c.
+void FacingSphere(const DrawContext& dc, const float* p, float radius, const Rgba& c);
 
 } // namespace vorn
