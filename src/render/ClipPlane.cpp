@@ -230,10 +230,8 @@ void ClipPlane::Rotate(int x, int y, int width, int height) {
         return;
     const TrackPoint from = NormalisedPoint(static_cast<int>(lastRotateX),
                                             static_cast<int>(lastRotateY), width, height);
-    increment = TrackballIncrement(from, NormalisedPoint(x, y, width, height), trackballSize);
-    const Quaternion q = Multiply(rotation, increment);
-    const float norm = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
-    rotation = {q.x / norm, q.y / norm, q.z / norm, q.w / norm};
+    const Quaternion increment =
+        TrackballIncrement(from, NormalisedPoint(x, y, width, height), trackballSize);
     normal = Normalised(TurnedOnScreen(increment, normal));
     lastRotateX = static_cast<float>(x);
     lastRotateY = static_cast<float>(y);

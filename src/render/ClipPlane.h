@@ -23,13 +23,10 @@ enum ClipSide {
 struct ClipPlane {
     ClipPlane();
 
-    // Trackball state of the Ctrl + left drags.
-    Quaternion rotation;
-    Quaternion increment;
-    float trackballSize = 0.8f;
-    bool enabled = false;   // mirrors clipView: GL_CLIP_PLANE0 on for the whole scene
-    bool displayed = false; // mirrors displayClipPlane: the translucent disk is drawn
-    unsigned name;          // GL_CLIP_PLANE0
+    float trackballSize = 0.8f; // of the Ctrl + left drags
+    bool enabled = false;       // mirrors clipView: GL_CLIP_PLANE0 on for the whole scene
+    bool displayed = false;     // mirrors displayClipPlane: the translucent disk is drawn
+    unsigned name;              // GL_CLIP_PLANE0
     float color[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     Vec3f center = {0, 0, 0}; // a point on the plane, scene units
     Vec3f normal;             // unit length; points to the side that is cut away
