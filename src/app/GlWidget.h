@@ -38,6 +38,13 @@ public:
         Current current(*this);
         RunReporting([&] { f(*m_view); });
     }
+    // The same, for a caller that shows what f raises itself: it passes through, the context
+    // released by then.
+    template <typename F>
+    void CommandRaising(F f) {
+        Current current(*this);
+        f(*m_view);
+    }
 
     // While a trajectory is read into a molecule of the document, paints draw the scene as it is
     // without advancing playback, so that nothing on this thread reads the frames being appended.

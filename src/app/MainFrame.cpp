@@ -520,8 +520,9 @@ void CMainFrame::ShowAlignment() {
         requests.atoms = [molecule](quintptr id) { return AtomEntries(*molecule(id)); };
         requests.align = [this, molecule](quintptr a, quintptr b, const std::vector<int>& listA,
                                           const std::vector<int>& listB, bool mass) {
+            // A failed alignment is the window's to report: it keeps the RMSD it showed.
             double rmsd = 0;
-            m_glView->Command([&](CVornView& v) {
+            m_glView->CommandRaising([&](CVornView& v) {
                 rmsd = v.AlignMolecules(*molecule(a), *molecule(b), listA, listB, mass);
             });
             return rmsd;

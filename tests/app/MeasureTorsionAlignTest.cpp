@@ -3,6 +3,7 @@
 // turns in the Adjust Torsion Angle window and turns back, two molecules are aligned and their RMSD
 // read, and the font window pauses playback and resumes it where it was.
 #include "AppTestSupport.h"
+#include "ScratchFiles.h"
 #include "app/dialogs/AlignmentDialog.h"
 #include "app/dialogs/MeasureDialog.h"
 #include "app/dialogs/TorsionDialog.h"
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <optional>
@@ -227,6 +229,30 @@ TEST(Alignment, TwoMoleculesAlignedAndTheirRmsdRead) {
     window->ChooseMolecule(1, 0);
     window->Rmsd();
     EXPECT_EQ(hand.messages.back(), "Please select two DIFFERENT molecules!");
+}
+
+// Atoms on one line cannot be aligned: the window says why at once and keeps the RMSD it showed
+// rather than showing one for an alignment that did not happen.
+TEST(Alignment, AFailedAlignmentKeepsTheRmsdShown) {
+    const std::string file = ScratchPath("collinear.pdb");
+    std::ofstream(file) << "ATOM      1  C   GLY A   1       0.000   0.000   0.000  1.00  0.00"
+                           "           C\n"
+                           "ATOM      2  C   GLY A   2       1.000   1.000   1.000  1.00  0.00"
+                           "           C\n"
+                           "ATOM      3  C   GLY A   3       3.000   3.000   3.000  1.00  0.00"
+                           "           C\nEND\n";
+    ModalHand hand;
+    RunningApp run({file, file});
+    ASSERT_EQ(run.Doc().MoleculeCount(), 2);
+    Trigger(&run.Frame(), "Molecule/Align Molecules ...");
+    auto* window = Shown<AlignmentDialog>();
+    ASSERT_NE(window, nullptr);
+    window->AddAtoms(0, {0, 1, 2});
+    window->AddAtoms(1, {0, 1, 2});
+    window->Align();
+    ASSERT_FALSE(hand.messages.empty());
+    EXPECT_NE(hand.messages.back().find("Colinear"), std::string::npos) << hand.messages.back();
+    EXPECT_EQ(window->Result(), "RMSD = --");
 }
 
 TEST(LabelFont, TheFontWindowPausesPlaybackAndResumesAtTheSameFrame) {
