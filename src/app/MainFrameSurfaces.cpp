@@ -12,7 +12,6 @@
 
 #include <QMenu>
 
-#include <exception>
 #include <utility>
 
 namespace vorn {
@@ -55,21 +54,12 @@ void CMainFrame::AddClippingCommands(QMenu* menu) {
 
 // The view reports a build's progress in the status bar (through this window as its UiHost).
 // RunView would show a failure only after the command has returned, from the event loop; here
-// it is caught inside and shown at once, the build over and the cursor back.
+// it is shown at once: Run catches it once the wait cursor and the context are released.
 void CMainFrame::RunSurfaceBuild(const std::function<void(CVornView&)>& command) {
-    std::exception_ptr failure;
-    {
+    Run([&] {
         const WaitCursor wait;
-        RunView([&](CVornView& v) {
-            try {
-                command(v);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    }
-    if (failure)
-        Run([&] { std::rethrow_exception(failure); });
+        m_glView->CommandRaising(command);
+    });
 }
 
 // The sheet shows the primary molecule's surface options (the defaults while none is loaded)
