@@ -153,9 +153,8 @@ void CMainFrame::SetDocumentTitle(const std::string& title) {
 }
 
 void CMainFrame::DocumentChanged() {
+    // The view tells the windows that show the molecule list (the Animate window among them).
     RunView([](CVornView& v) { v.DocumentChanged(); });
-    if (m_animate)
-        m_animate->SetFrames(m_doc.primary ? m_doc.primary->frames.Count() : 0, m_doc.FrameIndex());
 }
 
 void CMainFrame::Run(const std::function<void()>& command) {
